@@ -1,0 +1,76 @@
+// The values on a POSIX system: identifiers of the Windows locales that match
+// the system's and the user's locale settings, and the Windows code page of
+// the user's codeset.
+
+#include <langinfo.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+#include "capture.h"
+#include "code_page.h"
+#include "locale_conf.h"
+#include "locale_name.h"
+
+namespace {
+
+// The system-wide default locale, where systemd and Debian keep it; the first
+// that exists counts.
+const char* const kLocaleConfPaths[] = {"/etc/locale.conf", "/etc/default/locale"};
+
+const char* FirstSet(const char* first, const char* second, const char* third) {
+  if (first[0] != '\0') return first;
+  if (second[0] != '\0') return second;
+  if (third[0] != '\0') return third;
+  return "C";
+}
+
+uint32_t LcidOf(const char* name) { return LocaleNameToLcid(name, std::strlen(name)); }
+
+// What the C library resolves a category to from the environment. A locale
+// that is not installed leaves the category at "C".
+const char* ResolveCategory(int category) {
+  const char* name = std::setlocale(category, "");
+  return name != nullptr ? name : "C";
+}
+
+// gettext's rule: LANGUAGE, a list of languages by preference, is consulted
+// unless messages are in the "C" locale.
+uint32_t UserUiLcid() {
+  const char* messages = ResolveCategory(LC_MESSAGES);
+  const char* languages = std::getenv("LANGUAGE");
+  if (languages != nullptr && std::strcmp(messages, "C") != 0 && std::strcmp(messages, "POSIX") != 0) {
+    // Its first entry; empty entries are skipped as gettext skips them.
+    while (*languages == ':') ++languages;
+    if (*languages != '\0') return LocaleNameToLcid(languages, std::strcspn(languages, ":"));
+  }
+  return LcidOf(messages);
+}
+
+}  // namespace
+
+LocaleSnapshot CaptureLocaleSnapshot() {
+  LocaleConf conf = {};
+  for (const char* path : kLocaleConfPaths) {
+    if (ReadLocaleConf(path, &conf)) break;
+  }
+  const uint32_t systemLcid = LcidOf(FirstSet(conf.lcAll, conf.lcCtype, conf.lang));
+  const uint32_t systemUiLcid = LcidOf(FirstSet(conf.lcAll, conf.lcMessages, conf.lang));
+  const uint32_t userLcid = LcidOf(ResolveCategory(LC_TIME));
+  const uint32_t userUiLcid = UserUiLcid();
+  std::setlocale(LC_CTYPE, "");
+  const uint32_t codePage = CodePageForCodeset(nl_langinfo(CODESET));
+
+  LocaleSnapshot snapshot;
+  snapshot.systemLcid = systemLcid;
+  snapshot.userLcid = userLcid;
+  // A language identifier is the low 16 bits of a locale identifier.
+  snapshot.systemLangId = static_cast<uint16_t>(systemLcid & 0xFFFF);
+  snapshot.userLangId = static_cast<uint16_t>(userLcid & 0xFFFF);
+  snapshot.systemUiLanguage = static_cast<uint16_t>(systemUiLcid & 0xFFFF);
+  snapshot.userUiLanguage = static_cast<uint16_t>(userUiLcid & 0xFFFF);
+  snapshot.ansiCodePage = codePage;
+  snapshot.oemCodePage = codePage;
+  return snapshot;
+}

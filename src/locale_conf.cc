@@ -1,0 +1,112 @@
+#include "locale_conf.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+struct Setting {
+  const char* key;
+  char (LocaleConf::*value)[kLocaleConfValueMax + 1];
+};
+
+const Setting kSettings[] = {
+    {"LANG", &LocaleConf::lang},
+    {"LC_ALL", &LocaleConf::lcAll},
+    {"LC_CTYPE", &LocaleConf::lcCtype},
+    {"LC_MESSAGES", &LocaleConf::lcMessages},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Characters that would make a value something other than a plain name once
+// a shell read the file.
+bool IsForbiddenInValue(char c) {
+  return IsBlank(c) || std::strchr("\"'\\$`;", c) != nullptr || static_cast<unsigned char>(c) < 0x20;
+}
+
+void ParseLine(const char* line, size_t length, LocaleConf* conf) {
+  if (std::memchr(line, '\0', length) != nullptr) return;
+  const char* begin = line;
+  const char* end = line + length;
+  while (begin < end && IsBlank(*begin)) ++begin;
+  while (end > begin && IsBlank(end[-1])) --end;
+  if (begin == end || *begin == '#') return;
+
+  const char* equals = static_cast<const char*>(std::memchr(begin, '=', static_cast<size_t>(end - begin)));
+  if (equals == nullptr) return;
+  const char* keyEnd = equals;
+  while (keyEnd > begin && IsBlank(keyEnd[-1])) --keyEnd;
+  const char* value = equals + 1;
+  while (value < end && IsBlank(*value)) ++value;
+  const char* valueEnd = end;
+
+  if (value < valueEnd && (*value == '"' || *value == '\'')) {
+    if (valueEnd - value < 2 || valueEnd[-1] != *value) return;
+    ++value;
+    --valueEnd;
+  }
+  for (const char* c = value; c < valueEnd; ++c) {
+    if (IsForbiddenInValue(*c)) return;
+  }
+  const size_t valueLength = static_cast<size_t>(valueEnd - value);
+  if (valueLength > kLocaleConfValueMax) return;
+
+  const size_t keyLength = static_cast<size_t>(keyEnd - begin);
+  for (const Setting& setting : kSettings) {
+    if (std::strlen(setting.key) == keyLength && std::memcmp(setting.key, begin, keyLength) == 0) {
+      char* slot = conf->*setting.value;
+      std::memcpy(slot, value, valueLength);
+      slot[valueLength] = '\0';
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
+  // One small buffer: whole lines are parsed from it and a partial line is
+  // moved to its front. A line that fills it is too long to be a setting and
+  // is skipped up to its newline.
+  char buffer[1024];
+  size_t used = 0;
+  bool skipping = false;
+  for (;;) {
+    const ssize_t count = read(fd, buffer + used, sizeof buffer - used);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    used += static_cast<size_t>(count);
+
+    char* line = buffer;
+    char* const end = buffer + used;
+    while (char* newline = static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
+      if (!skipping) ParseLine(line, static_cast<size_t>(newline - line), conf);
+      skipping = false;
+      line = newline + 1;
+    }
+    used = static_cast<size_t>(end - line);
+    if (used == sizeof buffer) {
+      skipping = true;
+      used = 0;
+    } else {
+      std::memmove(buffer, line, used);
+    }
+  }
+  if (!skipping && used > 0) ParseLine(buffer, used, conf);
+}
+
+bool ReadLocaleConf(const char* path, LocaleConf* conf) {
+  *conf = LocaleConf{};
+  // Non-blocking, so that a FIFO in the file's place cannot stall the report.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno != ENOENT && errno != ENOTDIR;
+  struct stat status;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) ReadLocaleConfFrom(fd, conf);
+  close(fd);
+  return true;
+}

@@ -1,0 +1,19 @@
+#ifndef LOCALE_REPORT_WINDOWS_LOCALES_H_
+#define LOCALE_REPORT_WINDOWS_LOCALES_H_
+
+#include <cstddef>
+#include <cstdint>
+
+// A Windows locale name ("de-DE", "sr-Latn-RS", "ca-ES-valencia") and the
+// identifier Windows gives it.
+struct WindowsLocale {
+  const char* name;
+  uint32_t lcid;
+};
+
+// Every Windows locale that has an identifier of its own, sorted by name
+// (bytewise). Generated; see tools/windows-locales.awk.
+extern const WindowsLocale kWindowsLocales[];
+extern const size_t kWindowsLocaleCount;
+
+#endif  // LOCALE_REPORT_WINDOWS_LOCALES_H_
