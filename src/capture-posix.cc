@@ -40,7 +40,8 @@ const char* ResolveCategory(int category) {
 uint32_t UserUiLcid() {
   const char* messages = ResolveCategory(LC_MESSAGES);
   const char* languages = std::getenv("LANGUAGE");
-  if (languages != nullptr && std::strcmp(messages, "C") != 0 && std::strcmp(messages, "POSIX") != 0) {
+  if (languages != nullptr && std::strcmp(messages, "C") != 0 &&
+      std::strcmp(messages, "POSIX") != 0) {
     // Its first entry; empty entries are skipped as gettext skips them.
     while (*languages == ':') ++languages;
     if (*languages != '\0') return LocaleNameToLcid(languages, std::strcspn(languages, ":"));

@@ -4,18 +4,10 @@
 #include <cstddef>
 #include <cstdlib>
 
-namespace {
-
-struct CodesetCodePage {
-  const char* codeset;  // glibc's name for it (its charmap's)
-  uint32_t codePage;    // Microsoft's code-page identifier
-};
-
-// Codesets Windows has a code-page identifier for, sorted as CompareCodesets
-// orders them (by their letters and digits, case folded). Codesets missing
-// here, such as ARMSCII-8, GEORGIAN-PS, KOI8-T, PT154, RK1048 and
-// ISO-8859-10/14/16, have no Windows number.
-const CodesetCodePage kCodePages[] = {
+// Sorted as CompareCodesets orders them. Codesets missing here, such as
+// ARMSCII-8, GEORGIAN-PS, KOI8-T, PT154, RK1048 and ISO-8859-10/14/16, have
+// no Windows number.
+const CodesetCodePage kCodesetCodePages[] = {
     {"ANSI_X3.4-1968", 20127},
     {"BIG5", 950},
     {"CP10007", 10007},
@@ -95,6 +87,10 @@ const CodesetCodePage kCodePages[] = {
     {"WINDOWS-31J", 932},
 };
 
+const size_t kCodesetCodePageCount = sizeof kCodesetCodePages / sizeof kCodesetCodePages[0];
+
+namespace {
+
 // Skips what does not tell codesets apart: "utf8", "UTF-8" and "utf_8" are one.
 const char* NextSignificant(const char* s) {
   while (*s != '\0' && !std::isalnum(static_cast<unsigned char>(*s))) ++s;
@@ -121,7 +117,7 @@ int CompareEntry(const void* key, const void* entry) {
 }  // namespace
 
 uint32_t CodePageForCodeset(const char* codeset) {
-  const void* found = std::bsearch(codeset, kCodePages, sizeof kCodePages / sizeof kCodePages[0],
-                                   sizeof kCodePages[0], CompareEntry);
+  const void* found = std::bsearch(codeset, kCodesetCodePages, kCodesetCodePageCount,
+                                   sizeof kCodesetCodePages[0], CompareEntry);
   return found != nullptr ? static_cast<const CodesetCodePage*>(found)->codePage : 0;
 }

@@ -1,7 +1,18 @@
 #ifndef LOCALE_REPORT_CODE_PAGE_H_
 #define LOCALE_REPORT_CODE_PAGE_H_
 
+#include <cstddef>
 #include <cstdint>
+
+struct CodesetCodePage {
+  const char* codeset;  // glibc's name for it (its charmap's)
+  uint32_t codePage;    // Microsoft's code-page identifier
+};
+
+// Codesets Windows has a code-page identifier for, sorted by their letters
+// and digits with case folded.
+extern const CodesetCodePage kCodesetCodePages[];
+extern const size_t kCodesetCodePageCount;
 
 // The Windows code-page number of a POSIX codeset name as nl_langinfo(CODESET)
 // gives it ("UTF-8", "ISO-8859-15", "ANSI_X3.4-1968"). Case, '-' and '_' do

@@ -26,7 +26,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // Characters that would make a value something other than a plain name once
 // a shell read the file.
 bool IsForbiddenInValue(char c) {
-  return IsBlank(c) || std::strchr("\"'\\$`;", c) != nullptr || static_cast<unsigned char>(c) < 0x20;
+  return IsBlank(c) || std::strchr("\"'\\$`;", c) != nullptr ||
+         static_cast<unsigned char>(c) < 0x20;
 }
 
 void ParseLine(const char* line, size_t length, LocaleConf* conf) {
@@ -37,7 +38,8 @@ void ParseLine(const char* line, size_t length, LocaleConf* conf) {
   while (end > begin && IsBlank(end[-1])) --end;
   if (begin == end || *begin == '#') return;
 
-  const char* equals = static_cast<const char*>(std::memchr(begin, '=', static_cast<size_t>(end - begin)));
+  const char* equals =
+      static_cast<const char*>(std::memchr(begin, '=', static_cast<size_t>(end - begin)));
   if (equals == nullptr) return;
   const char* keyEnd = equals;
   while (keyEnd > begin && IsBlank(keyEnd[-1])) --keyEnd;
@@ -84,7 +86,8 @@ void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
 
     char* line = buffer;
     char* const end = buffer + used;
-    while (char* newline = static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
+    while (char* newline =
+               static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
       if (!skipping) ParseLine(line, static_cast<size_t>(newline - line), conf);
       skipping = false;
       line = newline + 1;

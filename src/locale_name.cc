@@ -18,11 +18,9 @@ const LanguageAlias kLanguageAliases[] = {
     {"ckb", "ku", "Arab"},  // Central Kurdish is Windows' Kurdish
     {"cmn", "zh", ""},      // Mandarin
     {"in", "id", ""},       // withdrawn ISO 639 codes
-    {"iw", "he", ""},
-    {"ji", "yi", ""},
-    {"mo", "ro", ""},
-    {"sh", "sr", "Latn"},  // Serbo-Croatian, written in Latin
-    {"tl", "fil", ""},     // Tagalog, as Filipino
+    {"iw", "he", ""},      {"ji", "yi", ""},
+    {"mo", "ro", ""},      {"sh", "sr", "Latn"},  // Serbo-Croatian, written in Latin
+    {"tl", "fil", ""},                            // Tagalog, as Filipino
 };
 
 struct DefaultScript {
@@ -34,10 +32,10 @@ struct DefaultScript {
 // Languages whose Windows names always carry a script, with the script glibc's
 // locale data for them is written in. Sorted by language, then territory.
 const DefaultScript kDefaultScripts[] = {
-    {"az", "", "Latn"},  {"az", "IR", "Arab"}, {"bs", "", "Latn"},  {"chr", "", "Cher"},
-    {"doi", "", "Deva"}, {"ff", "", "Latn"},   {"ha", "", "Latn"},  {"iu", "", "Cans"},
+    {"az", "", "Latn"},  {"az", "IR", "Arab"}, {"bs", "", "Latn"},   {"chr", "", "Cher"},
+    {"doi", "", "Deva"}, {"ff", "", "Latn"},   {"ha", "", "Latn"},   {"iu", "", "Cans"},
     {"ks", "", "Arab"},  {"ku", "", "Latn"},   {"pa", "PK", "Arab"}, {"sat", "", "Deva"},
-    {"sd", "", "Arab"},  {"sr", "", "Cyrl"},   {"tg", "", "Cyrl"},  {"uz", "", "Latn"},
+    {"sd", "", "Arab"},  {"sr", "", "Cyrl"},   {"tg", "", "Cyrl"},   {"uz", "", "Latn"},
     {"yue", "", "Hant"},
 };
 
@@ -111,7 +109,9 @@ bool AllOf(Span span, bool (*test)(char)) {
 }
 
 // ISO 639 codes are two or three letters; BCP 47 allows up to eight.
-bool IsLanguage(Span span) { return span.length >= 2 && span.length <= 8 && AllOf(span, IsAsciiLetter); }
+bool IsLanguage(Span span) {
+  return span.length >= 2 && span.length <= 8 && AllOf(span, IsAsciiLetter);
+}
 
 // ISO 3166 letters or a UN M.49 number ("es_419").
 bool IsTerritory(Span span) {
@@ -172,10 +172,12 @@ void AppendSubtag(char* name, const char* subtag) {
 
 uint32_t LocaleNameToLcid(const char* name, size_t length) {
   const PosixLocaleName parts = SplitLocaleName(name, length);
-  if ((Equals(parts.language, "C") || Equals(parts.language, "POSIX")) && parts.territory.length == 0) {
+  if ((Equals(parts.language, "C") || Equals(parts.language, "POSIX")) &&
+      parts.territory.length == 0) {
     return kLcidInvariant;
   }
-  if (!IsLanguage(parts.language) || (parts.territory.length != 0 && !IsTerritory(parts.territory))) {
+  if (!IsLanguage(parts.language) ||
+      (parts.territory.length != 0 && !IsTerritory(parts.territory))) {
     return kLcidCustomDefault;
   }
 

@@ -35,7 +35,7 @@ void AppendIdentifier(ReportText* report, const char* format, uint32_t value) {
   char* end = report->bytes + report->length;
   const size_t room = sizeof report->bytes - report->length;
   Advance(report, std::snprintf(end, room, format, static_cast<unsigned long>(value),
-                               static_cast<long>(static_cast<int32_t>(value))));
+                                static_cast<long>(static_cast<int32_t>(value))));
 }
 
 void AppendCodePage(ReportText* report, const char* format, uint32_t value) {
@@ -52,8 +52,8 @@ ReportText FormatReport(const LocaleSnapshot& snapshot) {
   // Language identifiers are widened with zeros, so their decimal form is
   // never negative.
   const uint32_t identifiers[] = {
-      snapshot.systemLcid,   snapshot.userLcid,         snapshot.systemLangId,
-      snapshot.userLangId,   snapshot.systemUiLanguage, snapshot.userUiLanguage,
+      snapshot.systemLcid, snapshot.userLcid,         snapshot.systemLangId,
+      snapshot.userLangId, snapshot.systemUiLanguage, snapshot.userUiLanguage,
   };
   const uint32_t codePages[] = {snapshot.ansiCodePage, snapshot.oemCodePage};
 
@@ -65,7 +65,7 @@ ReportText FormatReport(const LocaleSnapshot& snapshot) {
     AppendCodePage(&report, kCodePageTemplates[i], codePages[i]);
   }
   Advance(&report, std::snprintf(report.bytes + report.length, sizeof report.bytes - report.length,
-                                "%s", kPrompt));
+                                 "%s", kPrompt));
   return report;
 }
 

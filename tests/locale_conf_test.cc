@@ -1,1 +1,125 @@
+#include "locale_conf.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// A scratch directory per test, removed afterwards.
+class LocaleConfTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/locale_conf_test.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  std::string Write(const std::string& content) {
+    const std::string path = dir_ + "/locale.conf";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+    return path;
+  }
+
+  std::string dir_;
+};
+
+struct ConfCase {
+  const char* name;
+  std::string content;
+  const char* lcAll;
+  const char* lcCtype;
+  const char* lcMessages;
+  const char* lang;
+};
+
+void PrintTo(const ConfCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kLongComment = "#" + std::string(5000, 'x') + "\n";
+
+const ConfCase kConfCases[] = {
+    {"Plain", "LANG=de_DE.UTF-8\n", "", "", "", "de_DE.UTF-8"},
+    {"AllFourKeys", "LANG=en_US.UTF-8\nLC_ALL=C\nLC_CTYPE=ja_JP.EUC-JP\nLC_MESSAGES=fr_FR\n", "C",
+     "ja_JP.EUC-JP", "fr_FR", "en_US.UTF-8"},
+    {"DoubleQuotes", "LANG=\"de_DE.UTF-8\"\n", "", "", "", "de_DE.UTF-8"},
+    {"SingleQuotes", "LC_MESSAGES='sr_RS@latin'\n", "", "", "sr_RS@latin", ""},
+    {"UnbalancedQuotesSkipped", "LANG=\"de_DE\nLC_ALL='C\"\nLC_CTYPE=\"\n", "", "", "", ""},
+    {"CommentsAndBlankLines", "# LANG=fr_FR\n\n   \n\t# LC_ALL=C\nLANG=it_IT\n", "", "", "",
+     "it_IT"},
+    {"BlanksAndCarriageReturns", "  LANG = de_AT.UTF-8 \r\n", "", "", "", "de_AT.UTF-8"},
+    {"LastSettingWins", "LANG=de_DE\nLANG=fr_FR\n", "", "", "", "fr_FR"},
+    {"EmptyValueUnsets", "LANG=de_DE\nLANG=\n", "", "", "", ""},
+    {"NoFinalNewline", "LANG=pt_BR", "", "", "", "pt_BR"},
+    {"OtherKeysIgnored", "LANGUAGE=de:en\nLC_TIME=de_DE\nlang=fr_FR\nexport LANG=it_IT\n", "", "",
+     "", ""},
+    {"NotASettingSkipped", "LANG\n=de_DE\nLANG de_DE\n\x01\x02\xFF\nLANG=de DE\nLANG=$(reboot)\n",
+     "", "", "", ""},
+    {"NulByteSkipsItsLine", std::string("LANG=de_DE\0x\nLC_ALL=C\n", 22), "C", "", "", ""},
+    {"LongLinesSkipped", kLongComment + "LANG=" + std::string(3000, 'a') + "\nLC_ALL=C\n", "C", "",
+     "", ""},
+    // The reader's buffer is 1024 bytes: a setting may straddle its end.
+    {"SettingAcrossBufferEnd", "#" + std::string(1015, 'x') + "\nLANG=de_DE.UTF-8\n", "", "", "",
+     "de_DE.UTF-8"},
+    {"LineFillingTheBuffer", std::string(1023, '#') + "\nLANG=ja_JP\n", "", "", "", "ja_JP"},
+    {"LineOverflowingTheBufferByOne", "LANG=" + std::string(1019, 'a') + "\nLC_ALL=C\n", "C", "",
+     "", ""},
+    {"ValueTooLongForALocale", "LANG=" + std::string(256, 'a') + "\n", "", "", "", ""},
+    {"ValueAtTheLimit", "LANG=" + std::string(255, 'a') + "\n", "", "", "", nullptr},
+};
+
+class LocaleConfCases : public LocaleConfTest, public testing::WithParamInterface<ConfCase> {};
+
+TEST_P(LocaleConfCases, ReadsTheSettings) {
+  const ConfCase& c = GetParam();
+  LocaleConf conf;
+  ASSERT_TRUE(ReadLocaleConf(Write(c.content).c_str(), &conf));
+  EXPECT_STREQ(conf.lcAll, c.lcAll);
+  EXPECT_STREQ(conf.lcCtype, c.lcCtype);
+  EXPECT_STREQ(conf.lcMessages, c.lcMessages);
+  EXPECT_STREQ(conf.lang, c.lang != nullptr ? c.lang : std::string(255, 'a').c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LocaleConfCases, testing::ValuesIn(kConfCases),
+                         [](const testing::TestParamInfo<ConfCase>& info) {
+                           return info.param.name;
+                         });
+
+TEST_F(LocaleConfTest, MissingFileIsNotThere) {
+  LocaleConf conf;
+  EXPECT_FALSE(ReadLocaleConf((dir_ + "/none").c_str(), &conf));
+  EXPECT_FALSE(ReadLocaleConf((dir_ + "/none/locale.conf").c_str(), &conf));
+  EXPECT_STREQ(conf.lang, "");
+}
+
+// Something that is there but cannot be read counts as a file with no
+// settings, so the next candidate is not consulted.
+TEST_F(LocaleConfTest, UnreadableThingsHaveNoSettings) {
+  const std::string fifo = dir_ + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& path : {dir_, fifo, std::string("/dev/zero")}) {
+    LocaleConf conf;
+    conf.lang[0] = 'x';
+    EXPECT_TRUE(ReadLocaleConf(path.c_str(), &conf)) << path;
+    EXPECT_STREQ(conf.lang, "") << path;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "nothing blocks";
+}
+
+TEST_F(LocaleConfTest, LargeFileIsReadToTheEnd) {
+  std::string content;
+  for (int i = 0; i < 100000; ++i) content += "# filler line " + std::to_string(i) + "\n";
+  content += "LANG=ko_KR.EUC-KR\n";
+  LocaleConf conf;
+  ASSERT_TRUE(ReadLocaleConf(Write(content).c_str(), &conf));
+  EXPECT_STREQ(conf.lang, "ko_KR.EUC-KR");
+}
+
+}  // namespace
