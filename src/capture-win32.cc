@@ -1,0 +1,21 @@
+// The values on Windows, straight from the National Language Support queries.
+// They are called directly, so the loader binds all eight when the program
+// starts: on a Windows without one of them the program does not start at all.
+
+#include <windows.h>
+
+#include "capture.h"
+
+LocaleSnapshot CaptureLocaleSnapshot() {
+  // One statement per query keeps them in the report's order.
+  LocaleSnapshot snapshot;
+  snapshot.systemLcid = GetSystemDefaultLCID();
+  snapshot.userLcid = GetUserDefaultLCID();
+  snapshot.systemLangId = GetSystemDefaultLangID();
+  snapshot.userLangId = GetUserDefaultLangID();
+  snapshot.systemUiLanguage = GetSystemDefaultUILanguage();
+  snapshot.userUiLanguage = GetUserDefaultUILanguage();
+  snapshot.ansiCodePage = GetACP();
+  snapshot.oemCodePage = GetOEMCP();
+  return snapshot;
+}

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# End-to-end runs of the Windows program under Wine: e2e_windows.sh GROUP RUNNER PROGRAM
+# RUNNER is tests/wine-run.sh. Each group works in a throw-away Wine prefix of
+# its own, under WINE_RUN_DIR. Wine reports the locale named by LC_ALL, which
+# may be a Windows name. 77 means skipped, with the reason printed.
+set -uo pipefail
+group=$1
+runner=$2
+program=$3
+scratch=$(mktemp -d)
+passed=0
+failed=0
+
+command -v wine >/dev/null || { echo "skipped: Wine is not installed"; exit 77; }
+parent=${WINE_RUN_DIR:-$scratch}
+mkdir -p "$parent"
+WINEPREFIX=$(mktemp -d "$parent/prefix.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX" "$scratch"
+}
+trap cleanup EXIT
+wineboot -i >/dev/null 2>&1 </dev/null
+exec </dev/null  # no run may wait on a terminal
+
+pass() { passed=$((passed + 1)); }
+fail() {
+  failed=$((failed + 1))
+  printf 'FAIL: %s\n' "$1"
+  [ $# -gt 1 ] && printf '%s\n' "$2"
+}
+expect_eq() {  # what, expected, actual
+  if [ "$2" == "$3" ]; then pass; else fail "$1" "$(diff <(printf '%s\n' "$2") <(printf '%s\n' "$3"))"; fi
+}
+
+# The nine lines, with Windows line ends, for one identifier used throughout.
+report() {  # lcid, ansi, oem
+  printf 'GetSystemDefaultLCID: 0x%08X (%d)\r\n' "$1" "$1"
+  printf 'GetUserDefaultLCID: 0x%08X (%d)\r\n' "$1" "$1"
+  printf 'GetSystemDefaultLangID: 0x%04X (%d)\r\n' "$1" "$1"
+  printf 'GetUserDefaultLangID: 0x%04X (%d)\r\n' "$1" "$1"
+  printf 'GetSystemDefaultUILanguage: 0x%04X (%d)\r\n' "$1" "$1"
+  printf 'GetUserDefaultUILanguage: 0x%04X (%d)\r\n' "$1" "$1"
+  printf 'GetACP: %u\r\nGetOEMCP: %u\r\nHit [Enter] key\r\n' "$2" "$3"
+}
+
+run() {  # LC_ALL value, then arguments; the caller's standard input
+  local locale=$1
+  shift
+  LC_ALL=$locale "$runner" "$program" "$@" >"$scratch/out" 2>"$scratch/err"
+  status=$?
+}
+
+# Values that are facts of Windows for these locales.
+group_locales() {
+  local locale lcid ansi oem
+  while read -r -u 3 locale lcid ansi oem; do
+    run "$locale"
+    # od keeps the carriage returns that $(...) would keep too, but shows them on failure.
+    expect_eq "$locale" "$(report "$lcid" "$ansi" "$oem" | od -c)" "$(od -c <"$scratch/out")"
+    expect_eq "$locale: status" 0 "$status"
+  done 3<<'EOF_LOCALES'
+ja-JP 0x0411 932 932
+de-DE 0x0407 1252 850
+sr-Latn-RS 0x241A 1250 852
+ar-SA 0x0401 1256 720
+en-US 0x0409 1252 437
+es-ES 0x0C0A 1252 850
+EOF_LOCALES
+  expect_eq "redirected output: nine CR LF lines, nothing else" "9 9 $(report 0x0C0A 1252 850 | wc -c)" \
+    "$(grep -c $'\r$' "$scratch/out") $(wc -l <"$scratch/out") $(wc -c <"$scratch/out")"
+}
+
+group_streams() {
+  run en-US
+  local plain
+  plain=$(od -c <"$scratch/out")
+  for args in "--help" "/?" "-h" "" "a b" "%s%n" "$(printf 'x%.0s' {1..2000})"; do
+    run en-US $args "$args"
+    expect_eq "arguments '${args:0:20}'" "$plain" "$(od -c <"$scratch/out")"
+    expect_eq "arguments '${args:0:20}': status" 0 "$status"
+  done
+  run en-US <&-
+  expect_eq "standard input closed" "$plain" "$(od -c <"$scratch/out")"
+  expect_eq "standard input closed: status" 0 "$status"
+  printf 'typed\r\n' | run en-US
+  expect_eq "standard input piped" "$plain" "$(od -c <"$scratch/out")"
+  expect_eq "standard input piped: status" 0 "$status"
+
+  LC_ALL=en-US "$runner" "$program" >/dev/full 2>"$scratch/err"
+  expect_eq "/dev/full: status" 1 "$?"
+  expect_eq "/dev/full: message" "locale-report: write error: No space left on device" \
+    "$(tr -d '\r' <"$scratch/err")"
+  LC_ALL=en-US "$runner" "$program" >&- 2>"$scratch/err"
+  expect_eq "closed standard output: status" 1 "$?"
+  expect_eq "closed standard output: message" "locale-report: write error: Bad file descriptor" \
+    "$(tr -d '\r' <"$scratch/err")"
+}
+
+# On a terminal, as a user sees it: Wine's console draws with escapes, so the
+# screen is read as tmux renders it.
+group_console() {
+  command -v tmux >/dev/null || { echo "skipped: tmux is not installed"; exit 77; }
+  local socket=$scratch/tmux screen i
+  tmux -S "$socket" new-session -d -x 100 -y 30 \
+    "LC_ALL=de-DE '$runner' '$program'; echo \$? >'$scratch/status'; sleep 60"
+  for ((i = 0; i < 200; i++)); do
+    screen=$(tmux -S "$socket" capture-pane -p)
+    grep -q 'Hit \[Enter\] key' <<<"$screen" && break
+    sleep 0.1
+  done
+  expect_eq "all nine lines on screen before the wait" "$(report 0x0407 1252 850 | tr -d '\r')" \
+    "$(sed '/^$/d' <<<"$screen")"
+  sleep 0.5
+  [ ! -e "$scratch/status" ] && pass || fail "the program did not wait for Enter"
+  tmux -S "$socket" send-keys Enter
+  for ((i = 0; i < 100; i++)); do
+    [ -s "$scratch/status" ] && break
+    sleep 0.1
+  done
+  expect_eq "Enter ends the wait with status 0" 0 "$(cat "$scratch/status" 2>/dev/null)"
+  tmux -S "$socket" kill-server 2>/dev/null
+}
+
+"group_$group"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,36 @@
+# Tests of the 32-bit Windows program, run under Wine (the toolchain file makes
+# tests/wine-run.sh the emulator). Each test gets a throw-away Wine prefix of
+# its own under the build tree.
+
+# GoogleTest for the target, from Debian's sources.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+add_executable(unit_tests report_test.cc)
+target_compile_options(unit_tests PRIVATE ${LOCALE_REPORT_WARNINGS})
+target_link_libraries(unit_tests PRIVATE locale_report_core gtest_main)
+target_link_options(unit_tests PRIVATE -static)
+
+find_program(OBJDUMP i686-w64-mingw32-objdump)
+add_test(NAME windows_program
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-program.sh $<TARGET_FILE:locale-report> ${OBJDUMP})
+
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME unit_tests COMMAND unit_tests)
+  foreach(group locales streams console)
+    add_test(NAME e2e_${group} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows.sh ${group}
+      ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:locale-report>)
+  endforeach()
+  set_tests_properties(unit_tests e2e_locales e2e_streams e2e_console PROPERTIES
+    ENVIRONMENT WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine SKIP_RETURN_CODE 77 TIMEOUT 600)
+else()
+  foreach(test unit_tests e2e_locales e2e_streams e2e_console)
+    add_test(NAME ${test} COMMAND sh -c "echo 'skipped: Wine (Debian: wine, wine32:i386) is not installed'; exit 77")
+    set_tests_properties(${test} PROPERTIES SKIP_RETURN_CODE 77)
+  endforeach()
+endif()
+
+# The download: the program and the README in locale-report-<version>-win32.zip.
+add_test(NAME package COMMAND sh -c
+  "cpack -G ZIP >/dev/null && cmake -E tar tf ${PROJECT_NAME}-${PROJECT_VERSION}-win32.zip | sort | tr '\\n' ' ' | grep -x 'README.md locale-report.exe '"
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
