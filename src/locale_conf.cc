@@ -30,7 +30,9 @@ bool IsForbiddenInValue(char c) {
          static_cast<unsigned char>(c) < 0x20;
 }
 
-void ParseLine(const char* line, size_t length, LocaleConf* conf) {
+}  // namespace
+
+void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf) {
   if (std::memchr(line, '\0', length) != nullptr) return;
   const char* begin = line;
   const char* end = line + length;
@@ -69,8 +71,6 @@ void ParseLine(const char* line, size_t length, LocaleConf* conf) {
   }
 }
 
-}  // namespace
-
 void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
   // One small buffer: whole lines are parsed from it and a partial line is
   // moved to its front. A line that fills it is too long to be a setting and
@@ -88,7 +88,7 @@ void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
     char* const end = buffer + used;
     while (char* newline =
                static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
-      if (!skipping) ParseLine(line, static_cast<size_t>(newline - line), conf);
+      if (!skipping) ParseLocaleConfLine(line, static_cast<size_t>(newline - line), conf);
       skipping = false;
       line = newline + 1;
     }
@@ -100,7 +100,7 @@ void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
       std::memmove(buffer, line, used);
     }
   }
-  if (!skipping && used > 0) ParseLine(buffer, used, conf);
+  if (!skipping && used > 0) ParseLocaleConfLine(buffer, used, conf);
 }
 
 bool ReadLocaleConf(const char* path, LocaleConf* conf) {

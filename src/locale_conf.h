@@ -22,7 +22,12 @@ struct LocaleConf {
 // a file without settings.
 bool ReadLocaleConf(const char* path, LocaleConf* conf);
 
-// The same for a file already open; reads `fd` to its end.
+// The same for a file already open; reads `fd` to its end. Settings found
+// replace those in `conf`. Lines of 1024 bytes or more, newline included, are
+// skipped.
 void ReadLocaleConfFrom(int fd, LocaleConf* conf);
+
+// Takes the setting on one line (without its newline), if it has one.
+void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf);
 
 #endif  // LOCALE_REPORT_LOCALE_CONF_H_

@@ -68,6 +68,8 @@ const ConfCase kConfCases[] = {
     {"SettingAcrossBufferEnd", "#" + std::string(1015, 'x') + "\nLANG=de_DE.UTF-8\n", "", "", "",
      "de_DE.UTF-8"},
     {"LineFillingTheBuffer", std::string(1023, '#') + "\nLANG=ja_JP\n", "", "", "", "ja_JP"},
+    {"PaddedSettingFillingTheBufferAfterALine", "\nLANG=de_DE" + std::string(1013, ' ') + "\n", "",
+     "", "", "de_DE"},
     {"LineOverflowingTheBufferByOne", "LANG=" + std::string(1019, 'a') + "\nLC_ALL=C\n", "C", "",
      "", ""},
     {"ValueTooLongForALocale", "LANG=" + std::string(256, 'a') + "\n", "", "", "", ""},

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs one fuzz target for a bounded time: run-fuzzer.sh FUZZER SEED-CORPUS SECONDS
+# New inputs go to a scratch directory, so the committed seeds stay as they are.
+set -uo pipefail
+fuzzer=$1
+seeds=$2
+seconds=$3
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -max_len=4096 -artifact_prefix="$scratch/" \
+  "$scratch" "$seeds" >"$scratch/log" 2>&1
+status=$?
+grep -E '^(stat::number_of_executed_units|stat::new_units_added|#[0-9]+ +DONE)' "$scratch/log"
+if [ "$status" -ne 0 ]; then
+  tail -n 40 "$scratch/log"
+  for crash in "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-*; do
+    [ -e "$crash" ] && { echo "input:"; od -c "$crash" | head -n 20; }
+  done
+fi
+exit "$status"
