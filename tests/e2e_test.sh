@@ -126,6 +126,45 @@ group_locales() {
   expect_user "a path for a name" 127 127 20127
 }
 
+# Whatever the environment and the streams hold, the program ends with the
+# right status and, where it can write, the nine lines.
+group_hostile() {
+  [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
+  local huge every_byte
+  huge=$(head -c 100000 /dev/zero | tr '\0' 'a')
+  every_byte=$(printf "$(printf '\\%03o' $(seq 1 255))")
+  run LANG="$huge"
+  expect_user "LANG of 100 KB" 127 127 20127
+  run LC_ALL="$huge" LANG=de_DE.UTF-8
+  expect_user "LC_ALL of 100 KB" 127 127 20127
+  run LC_ALL=de_DE.UTF-8 LANGUAGE="$huge"
+  expect_user "LANGUAGE of 100 KB" 1031 3072 65001
+  run LC_ALL="$every_byte"
+  expect_user "LC_ALL of bytes 1 to 255" 127 127 20127
+  run LC_ALL=de_DE.UTF-8 LANGUAGE="$every_byte"
+  expect_user "LANGUAGE of bytes 1 to 255" 1031 3072 65001
+  run LC_ALL=../../../../../etc/passwd
+  expect_user "LC_ALL a relative path" 127 127 20127
+  run LANG=/nonexistent/de_DE.UTF-8
+  expect_user "LANG an absolute path" 127 127 20127
+  run LC_ALL=de_DE.UTF-8 LANGUAGE=../de:/etc
+  expect_user "LANGUAGE a path" 1031 3072 65001
+  run LC_ALL= LANG= LANGUAGE= LC_TIME= LC_MESSAGES= LC_CTYPE=
+  expect_user "all empty" 127 127 20127
+
+  head -c 1048576 /dev/zero | run LC_ALL=de_DE.UTF-8
+  expect_user "standard input of 1 MB" 1031 1031 65001
+  head -c 1048576 /dev/urandom >"$scratch/random"
+  run LC_ALL=de_DE.UTF-8 <"$scratch/random"
+  expect_user "standard input of 1 MB of random bytes" 1031 1031 65001
+
+  # A reader that is gone by the time the report is written ends the program
+  # by SIGPIPE, as with any other filter.
+  { sleep 0.3; env -i "$program" </dev/null 2>"$scratch/err"; echo $? >"$scratch/status"; } | true
+  expect_eq "pipe closed early: killed by SIGPIPE" 141 "$(cat "$scratch/status")"
+  expect_eq "pipe closed early: no message" "" "$(cat "$scratch/err")"
+}
+
 # Every locale glibc supports, as LC_ALL.
 group_all_locales() {
   [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
@@ -167,12 +206,24 @@ group_system() {
   system_case "comments and garbage" - '# LANG=de_DE\n\x01\xff garbage\nLANG = es_ES\n' 3082 3082
   system_case "an uninstalled locale still names its language" - 'LANG=ko_KR.UTF-8\n' 1042 1042
   system_case "a name with no Windows counterpart" - 'LANG=tlh_XX\n' 3072 3072
+  local bytes
+  bytes=$(printf "$(printf '\\%03o' $(seq 1 255))")
+  system_case "a binary file" - "$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')" 127 127
+  system_case "10 MB of comments, then the setting" - \
+    "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n" 1046 1046
+  system_case "a line of 1 MB, then the setting" - "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP\n" 1041 1041
+
   # A locale file that exists but cannot be read hides the other one.
   rm -rf "$scratch/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"
   printf 'LANG=fr_FR\n' >"$scratch/etc/default/locale"
   unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$scratch/etc" \
     env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
   expect_eq "a directory for a file" "$(report 127 1031 127 1031 65001)" "$(cat "$scratch/out")"
+  rmdir "$scratch/etc/locale.conf" && mkfifo "$scratch/etc/locale.conf"
+  timeout 10 unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$scratch/etc" \
+    env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
+  expect_eq "a FIFO for a file: no wait" 0 "$?"
+  expect_eq "a FIFO for a file" "$(report 127 1031 127 1031 65001)" "$(cat "$scratch/out")"
 }
 
 "group_$group"
