@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Measures one whole run of locale-report against `locale`, the system's own
+# locale reporter, and /bin/true, what any dynamically linked program costs
+# to start and end. Prints a Markdown table: instructions counted by callgrind
+# (repeatable, unlike time), wall time by hyperfine, peak memory by GNU time;
+# then the size of the Windows program. Standard input is /dev/null throughout.
+# Needs valgrind, hyperfine and time (Debian packages of those names).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset default >/dev/null
+cmake --build --preset default --target locale-report >/dev/null
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# de_DE.UTF-8 from the tests' locales, or compiled here; every program gets
+# the same LOCPATH.
+locpath=$PWD/build/locales
+if [ ! -d "$locpath/de_DE.UTF-8" ]; then
+  locpath=$scratch/locales
+  mkdir -p "$locpath"
+  localedef --no-archive -i de_DE -f UTF-8 "$locpath/de_DE.UTF-8"
+fi
+
+programs=("$PWD/build/default/locale-report" "$(command -v locale)" /bin/true)
+
+instructions() {  # locale program
+  env -i LOCPATH="$locpath" LC_ALL="$1" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$2" \
+    </dev/null 2>&1 >/dev/null | sed -n 's/.*Collected : //p'
+}
+wall_time() {  # locale program; mean ± standard deviation in microseconds
+  env -i PATH="$PATH" LOCPATH="$locpath" LC_ALL="$1" \
+    hyperfine -N --warmup 50 --runs 1000 --export-csv "$scratch/time.csv" "$2" >/dev/null 2>&1
+  awk -F, 'NR == 2 { printf "%.0f ± %.0f µs", $2 * 1e6, $3 * 1e6 }' "$scratch/time.csv"
+}
+peak_memory() {  # locale program; the largest of several runs, in KiB
+  local most=0 kib
+  for _ in 1 2 3 4 5; do
+    kib=$(env -i LOCPATH="$locpath" LC_ALL="$1" /usr/bin/time -f %M "$2" </dev/null 2>&1 >/dev/null | tail -n 1)
+    [ "$kib" -gt "$most" ] && most=$kib
+  done
+  echo "$most KiB"
+}
+
+echo "| environment | program | instructions | share of locale's | wall time | peak memory |"
+echo "|---|---|---:|---:|---:|---:|"
+for locale in C.UTF-8 de_DE.UTF-8; do
+  reference=$(instructions "$locale" "$(command -v locale)")
+  for program in "${programs[@]}"; do
+    count=$(instructions "$locale" "$program")
+    share=$(awk -v a="$count" -v b="$reference" 'BEGIN { printf "%.2f", a / b }')
+    echo "| LC_ALL=$locale | $(basename "$program") | $count | $share | $(wall_time "$locale" "$program") |" \
+      "$(peak_memory "$locale" "$program") |"
+  done
+done
+
+echo
+if command -v i686-w64-mingw32-g++-posix >/dev/null; then
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target locale-report >/dev/null
+  echo "Windows program: $(stat -c %s build/windows/locale-report.exe) bytes (build/windows/locale-report.exe, stripped)"
+else
+  echo "Windows program: not built (no i686-w64-mingw32-g++-posix)"
+fi
