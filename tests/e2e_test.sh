@@ -2,6 +2,7 @@
 # End-to-end runs of the built program: e2e_test.sh GROUP PROGRAM [LOCPATH]
 # Each group is its own ctest test; 77 means skipped, with the reason printed.
 set -uo pipefail
+source "$(dirname "$0")/expect.sh"
 group=$1
 program=$2
 locpath=${3:-}
@@ -10,19 +11,6 @@ windows_tsv=$(cd "$(dirname "$0")/.." && pwd)/data/windows-locales.tsv
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 exec </dev/null  # no run may wait on a terminal
-passed=0
-failed=0
-
-pass() { passed=$((passed + 1)); }
-fail() {
-  failed=$((failed + 1))
-  printf 'FAIL: %s\n' "$1"
-  [ $# -gt 1 ] && printf '%s\n' "$2"
-}
-expect_eq() {  # what, expected, actual
-  if [ "$2" == "$3" ]; then pass; else fail "$1" "$(diff <(printf '%s\n' "$2") <(printf '%s\n' "$3"))"; fi
-}
-skip() { echo "skipped: $*"; exit 77; }
 
 # The nine lines for the given identifiers (decimal) and code page.
 report() {  # system-lcid user-lcid system-ui user-ui code-page
@@ -227,5 +215,4 @@ group_system() {
 }
 
 "group_$group"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -4,35 +4,23 @@
 # its own, under WINE_RUN_DIR. Wine reports the locale named by LC_ALL, which
 # may be a Windows name. 77 means skipped, with the reason printed.
 set -uo pipefail
+source "$(dirname "$0")/expect.sh"
 group=$1
 runner=$2
 program=$3
+command -v wine >/dev/null || skip "Wine is not installed"
 scratch=$(mktemp -d)
-passed=0
-failed=0
-
-command -v wine >/dev/null || { echo "skipped: Wine is not installed"; exit 77; }
 parent=${WINE_RUN_DIR:-$scratch}
 mkdir -p "$parent"
 WINEPREFIX=$(mktemp -d "$parent/prefix.XXXXXX")
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX
 cleanup() {
   wineserver -k 2>/dev/null
   rm -rf "$WINEPREFIX" "$scratch"
 }
 trap cleanup EXIT
-wineboot -i >/dev/null 2>&1 </dev/null
+"$runner" wineboot -i >/dev/null 2>&1 </dev/null
 exec </dev/null  # no run may wait on a terminal
-
-pass() { passed=$((passed + 1)); }
-fail() {
-  failed=$((failed + 1))
-  printf 'FAIL: %s\n' "$1"
-  [ $# -gt 1 ] && printf '%s\n' "$2"
-}
-expect_eq() {  # what, expected, actual
-  if [ "$2" == "$3" ]; then pass; else fail "$1" "$(diff <(printf '%s\n' "$2") <(printf '%s\n' "$3"))"; fi
-}
 
 # The nine lines, with Windows line ends, for one identifier used throughout.
 report() {  # lcid, ansi, oem
@@ -101,7 +89,7 @@ group_streams() {
 # On a terminal, as a user sees it: Wine's console draws with escapes, so the
 # screen is read as tmux renders it.
 group_console() {
-  command -v tmux >/dev/null || { echo "skipped: tmux is not installed"; exit 77; }
+  command -v tmux >/dev/null || skip "tmux is not installed"
   local socket=$scratch/tmux screen i
   tmux -S "$socket" new-session -d -x 100 -y 30 \
     "LC_ALL=de-DE '$runner' '$program'; echo \$? >'$scratch/status'; sleep 60"
@@ -124,5 +112,4 @@ group_console() {
 }
 
 "group_$group"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
