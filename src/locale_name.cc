@@ -62,7 +62,6 @@ struct Span {
 struct PosixLocaleName {
   Span language;
   Span territory;
-  Span codeset;
   Span modifier;
 };
 
@@ -89,7 +88,7 @@ PosixLocaleName SplitLocaleName(const char* name, size_t length) {
   }
   if (cursor < end && *cursor == '.') {
     ++cursor;
-    parts.codeset = TakeUntil(&cursor, end, "@");
+    TakeUntil(&cursor, end, "@");  // the codeset: no part of the Windows name
   }
   if (cursor < end && *cursor == '@') {
     ++cursor;

@@ -23,6 +23,9 @@ report() {  # system-lcid user-lcid system-ui user-ui code-page
   printf 'GetACP: %u\nGetOEMCP: %u\nHit [Enter] key\n' "$5" "$5"
 }
 
+# Bytes 1 to 255, each once.
+every_byte() { printf "$(printf '\\%03o' $(seq 1 255))"; }
+
 # Runs the program in a clean environment with the given variables; sets
 # out, err and status. Standard input is the caller's.
 run() {
@@ -118,18 +121,17 @@ group_locales() {
 # right status and, where it can write, the nine lines.
 group_hostile() {
   [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
-  local huge every_byte
+  local huge
   huge=$(head -c 100000 /dev/zero | tr '\0' 'a')
-  every_byte=$(printf "$(printf '\\%03o' $(seq 1 255))")
   run LANG="$huge"
   expect_user "LANG of 100 KB" 127 127 20127
   run LC_ALL="$huge" LANG=de_DE.UTF-8
   expect_user "LC_ALL of 100 KB" 127 127 20127
   run LC_ALL=de_DE.UTF-8 LANGUAGE="$huge"
   expect_user "LANGUAGE of 100 KB" 1031 3072 65001
-  run LC_ALL="$every_byte"
+  run LC_ALL="$(every_byte)"
   expect_user "LC_ALL of bytes 1 to 255" 127 127 20127
-  run LC_ALL=de_DE.UTF-8 LANGUAGE="$every_byte"
+  run LC_ALL=de_DE.UTF-8 LANGUAGE="$(every_byte)"
   expect_user "LANGUAGE of bytes 1 to 255" 1031 3072 65001
   run LC_ALL=../../../../../etc/passwd
   expect_user "LC_ALL a relative path" 127 127 20127
@@ -195,7 +197,7 @@ group_system() {
   system_case "an uninstalled locale still names its language" - 'LANG=ko_KR.UTF-8\n' 1042 1042
   system_case "a name with no Windows counterpart" - 'LANG=tlh_XX\n' 3072 3072
   local bytes
-  bytes=$(printf "$(printf '\\%03o' $(seq 1 255))")
+  bytes=$(every_byte)
   system_case "a binary file" - "$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')" 127 127
   system_case "10 MB of comments, then the setting" - \
     "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n" 1046 1046
