@@ -13,14 +13,10 @@ cmake --build --preset default --target locale-report >/dev/null
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# de_DE.UTF-8 from the tests' locales, or compiled here; every program gets
-# the same LOCPATH.
+# de_DE.UTF-8 as the tests load it (from the system or compiled into the build
+# tree); every program gets the same LOCPATH.
 locpath=$PWD/build/locales
-if [ ! -d "$locpath/de_DE.UTF-8" ]; then
-  locpath=$scratch/locales
-  mkdir -p "$locpath"
-  localedef --no-archive -i de_DE -f UTF-8 "$locpath/de_DE.UTF-8"
-fi
+tests/build-locales.sh "$locpath" de_DE.UTF-8 >/dev/null
 
 programs=("$PWD/build/default/locale-report" "$(command -v locale)" /bin/true)
 

@@ -12,6 +12,13 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 exec </dev/null  # no run may wait on a terminal
 
+# The groups that set locales need them loadable through LOCPATH, from the
+# build tree or the system (tests/build-locales.sh).
+require_locales() {
+  [ "$(LOCPATH=$locpath LC_ALL=de_DE.UTF-8 locale charmap 2>&1)" == UTF-8 ] ||
+    skip "de_DE.UTF-8 cannot be loaded with LOCPATH=$locpath (see the build_locales test)"
+}
+
 # The nine lines for the given identifiers (decimal) and code page.
 report() {  # system-lcid user-lcid system-ui user-ui code-page
   printf 'GetSystemDefaultLCID: 0x%08X (%d)\n' "$1" "$1"
@@ -83,7 +90,7 @@ group_streams() {
 }
 
 group_locales() {
-  [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
+  require_locales
   run LC_ALL=de_DE.UTF-8
   expect_user "LC_ALL=de_DE.UTF-8" 1031 1031 65001
   run LANG=ja_JP.EUC-JP
@@ -120,7 +127,7 @@ group_locales() {
 # Whatever the environment and the streams hold, the program ends with the
 # right status and, where it can write, the nine lines.
 group_hostile() {
-  [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
+  require_locales
   local huge
   huge=$(head -c 100000 /dev/zero | tr '\0' 'a')
   run LANG="$huge"
@@ -157,9 +164,9 @@ group_hostile() {
 
 # Every locale glibc supports, as LC_ALL.
 group_all_locales() {
-  [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
-  local name codeset windows code_page lcid count=0
-  while IFS=$'\t' read -r -u 3 name codeset windows code_page; do
+  require_locales
+  local name windows code_page lcid count=0
+  while IFS=$'\t' read -r -u 3 name _ windows code_page; do
     lcid=3072
     if [ "$windows" != - ]; then
       lcid=$(($(awk -F'\t' -v n="$windows" '$1 == n { print $2 }' "$windows_tsv")))
@@ -176,7 +183,7 @@ group_all_locales() {
 # replaced by a scratch directory in a private mount namespace.
 group_system() {
   [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null || skip "needs root and unshare --mount"
-  [ -d "$locpath/de_DE.UTF-8" ] || skip "locales were not built into $locpath"
+  require_locales
   system_case() {  # what, locale.conf or -, default/locale or -, system-lcid, system-ui
     local etc=$scratch/etc
     rm -rf "$etc" && mkdir -p "$etc/default"
@@ -204,7 +211,7 @@ group_system() {
   system_case "a line of 1 MB, then the setting" - "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP\n" 1041 1041
 
   # A locale file that exists but cannot be read hides the other one.
-  rm -rf "$scratch/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"
+  rm -rf "${scratch:?}/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"
   printf 'LANG=fr_FR\n' >"$scratch/etc/default/locale"
   unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$scratch/etc" \
     env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
