@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Checks shared by the end-to-end scripts, which source this file. Each script
 # ends with `finish`, which prints the tally and gives the exit status.
 passed=0
