@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end runs of the Windows program under Wine: e2e_windows.sh GROUP RUNNER PROGRAM
-# RUNNER is tests/wine-run.sh. Each group works in a throw-away Wine prefix of
+# End-to-end runs of the Windows program under Wine:
+#   e2e_windows.sh GROUP RUNNER PROGRAM [LOCPATH]
+# RUNNER is tests/wine-run.sh; LOCPATH is where the C library finds the
+# locales the 'apart' group names (tests/build-locales.sh). Each group works in a throw-away Wine prefix of
 # its own, under WINE_RUN_DIR. Wine reports the locale named by LC_ALL, which
 # may be a Windows name. 77 means skipped, with the reason printed.
 set -uo pipefail
@@ -8,6 +10,7 @@ source "$(dirname "$0")/expect.sh"
 group=$1
 runner=$2
 program=$3
+locpath=${4:-}
 command -v wine >/dev/null || skip "Wine is not installed"
 scratch=$(mktemp -d)
 parent=${WINE_RUN_DIR:-$scratch}
@@ -22,15 +25,16 @@ trap cleanup EXIT
 "$runner" wineboot -i >/dev/null 2>&1 </dev/null
 exec </dev/null  # no run may wait on a terminal
 
-# The nine lines, with Windows line ends, for one identifier used throughout.
-report() {  # lcid, ansi, oem
+# The nine lines, with Windows line ends: under Wine each of the system's
+# three identifiers comes from one locale and each of the user's from one.
+report() {  # system-lcid, user-lcid, ansi, oem
   printf 'GetSystemDefaultLCID: 0x%08X (%d)\r\n' "$1" "$1"
-  printf 'GetUserDefaultLCID: 0x%08X (%d)\r\n' "$1" "$1"
+  printf 'GetUserDefaultLCID: 0x%08X (%d)\r\n' "$2" "$2"
   printf 'GetSystemDefaultLangID: 0x%04X (%d)\r\n' "$1" "$1"
-  printf 'GetUserDefaultLangID: 0x%04X (%d)\r\n' "$1" "$1"
+  printf 'GetUserDefaultLangID: 0x%04X (%d)\r\n' "$2" "$2"
   printf 'GetSystemDefaultUILanguage: 0x%04X (%d)\r\n' "$1" "$1"
-  printf 'GetUserDefaultUILanguage: 0x%04X (%d)\r\n' "$1" "$1"
-  printf 'GetACP: %u\r\nGetOEMCP: %u\r\nHit [Enter] key\r\n' "$2" "$3"
+  printf 'GetUserDefaultUILanguage: 0x%04X (%d)\r\n' "$2" "$2"
+  printf 'GetACP: %u\r\nGetOEMCP: %u\r\nHit [Enter] key\r\n' "$3" "$4"
 }
 
 run() {  # LC_ALL value, then arguments; the caller's standard input
@@ -46,7 +50,7 @@ group_locales() {
   while read -r -u 3 locale lcid ansi oem; do
     run "$locale"
     # od keeps the carriage returns that $(...) would keep too, but shows them on failure.
-    expect_eq "$locale" "$(report "$lcid" "$ansi" "$oem" | od -c)" "$(od -c <"$scratch/out")"
+    expect_eq "$locale" "$(report "$lcid" "$lcid" "$ansi" "$oem" | od -c)" "$(od -c <"$scratch/out")"
     expect_eq "$locale: status" 0 "$status"
   done 3<<'EOF_LOCALES'
 ja-JP 0x0411 932 932
@@ -56,8 +60,36 @@ ar-SA 0x0401 1256 720
 en-US 0x0409 1252 437
 es-ES 0x0C0A 1252 850
 EOF_LOCALES
-  expect_eq "redirected output: nine CR LF lines, nothing else" "9 9 $(report 0x0C0A 1252 850 | wc -c)" \
+  expect_eq "redirected output: nine CR LF lines, nothing else" "9 9 $(report 0x0C0A 0x0C0A 1252 850 | wc -c)" \
     "$(grep -c $'\r$' "$scratch/out") $(wc -l <"$scratch/out") $(wc -c <"$scratch/out")"
+}
+
+# The system's values and the user's apart: Wine takes the system locale (and
+# with it the code pages) from LC_CTYPE and the user's from LC_MESSAGES, both
+# as the C library loads them. Every identifier and code page of a pair
+# differs from every other, so no line can stand in for another.
+group_apart() {
+  local pairs system user system_lcid user_lcid ansi oem made=0
+  pairs=$(
+    cat <<'EOF_PAIRS'
+ru_RU.UTF-8 ar_SA.UTF-8 0x0419 0x0401 1251 866
+ar_SA.UTF-8 sr_RS@latin 0x0401 0x241A 1256 720
+de_DE.UTF-8 ja_JP.UTF-8 0x0407 0x0411 1252 850
+el_GR.UTF-8 ko_KR.UTF-8 0x0408 0x0412 1253 737
+EOF_PAIRS
+  )
+  # shellcheck disable=SC2046  # one locale name a word
+  "$(dirname "$0")/build-locales.sh" "$locpath" $(awk '{ print $1; print $2 }' <<<"$pairs" | sort -u) ||
+    made=$?
+  [ "$made" -ne 77 ] || skip "the C library cannot load the locales of the pairs"
+  [ "$made" -eq 0 ] || { fail "the locales of the pairs could not be compiled"; return; }
+  while read -r -u 3 system user system_lcid user_lcid ansi oem; do
+    LOCPATH=$locpath LC_CTYPE=$system LC_MESSAGES=$user "$runner" "$program" >"$scratch/out" 2>"$scratch/err"
+    status=$?
+    expect_eq "system $system, user $user" "$(report "$system_lcid" "$user_lcid" "$ansi" "$oem" | od -c)" \
+      "$(od -c <"$scratch/out")"
+    expect_eq "system $system, user $user: status" 0 "$status"
+  done 3<<<"$pairs"
 }
 
 group_streams() {
@@ -98,7 +130,7 @@ group_console() {
     grep -q 'Hit \[Enter\] key' <<<"$screen" && break
     sleep 0.1
   done
-  expect_eq "all nine lines on screen before the wait" "$(report 0x0407 1252 850 | tr -d '\r')" \
+  expect_eq "all nine lines on screen before the wait" "$(report 0x0407 0x0407 1252 850 | tr -d '\r')" \
     "$(sed '/^$/d' <<<"$screen")"
   sleep 0.5
   [ ! -e "$scratch/status" ] && pass || fail "the program did not wait for Enter"
