@@ -20,6 +20,10 @@ find_program(OBJDUMP i686-w64-mingw32-objdump)
 add_test(NAME windows_program
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-program.sh $<TARGET_FILE:locale-report> ${OBJDUMP})
 
+add_test(NAME windows_resources
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-resources.sh $<TARGET_FILE:locale-report> ${PROJECT_VERSION})
+set_tests_properties(windows_resources PROPERTIES SKIP_RETURN_CODE 77)
+
 set(wine_tests unit_tests capture_test e2e_locales e2e_apart e2e_streams e2e_console)
 if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME unit_tests COMMAND unit_tests)

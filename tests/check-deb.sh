@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Makes the Debian package and checks what is in it:
+#   check-deb.sh BUILD-DIR PROGRAM VERSION
+# The package must hold exactly the stripped program, the compressed manual
+# page and the documents, say what it depends on, and its program must print
+# what the build tree's does. 77 (skipped) where dpkg-deb is missing.
+set -uo pipefail
+source "$(dirname "$0")/expect.sh"
+build=$1
+program=$2
+version=$3
+command -v dpkg-deb >/dev/null || skip "dpkg-deb (Debian: dpkg) is not installed"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+(cd "$build" && cpack -G DEB >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
+package=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$scratch/cpack.log")
+[ -f "$package" ] || { cat "$scratch/cpack.log"; exit 1; }
+expect_eq "file name" "locale-report_${version}_$(dpkg --print-architecture).deb" \
+  "$(basename "$package")"
+
+expect_eq "files" "./usr/
+./usr/bin/
+./usr/bin/locale-report
+./usr/share/
+./usr/share/doc/
+./usr/share/doc/locale-report/
+./usr/share/doc/locale-report/README.md
+./usr/share/doc/locale-report/changelog.gz
+./usr/share/doc/locale-report/copyright
+./usr/share/man/
+./usr/share/man/man1/
+./usr/share/man/man1/locale-report.1.gz" "$(dpkg-deb --fsys-tarfile "$package" | tar -t | sort)"
+expect_eq "owners" "root/root" "$(dpkg-deb -c "$package" | awk '{ print $2 }' | sort -u)"
+
+field() { dpkg-deb -f "$package" "$1"; }
+expect_eq "Package" locale-report "$(field Package)"
+expect_eq "Version" "$version" "$(field Version)"
+expect_eq "Section" utils "$(field Section)"
+# Worked out from the program's libraries, so it names the C library.
+grep -Eq '^libc6 \(>= [0-9.]+\)' <<<"$(field Depends)" && pass || fail "Depends names libc6: $(field Depends)"
+
+dpkg-deb -x "$package" "$scratch/root"
+unpacked=$scratch/root/usr/bin/locale-report
+readelf -S "$unpacked" | grep -q '\.symtab' && fail "the program is stripped" || pass
+gzip -t "$scratch/root/usr/share/man/man1/locale-report.1.gz" && pass || fail "the manual page is gzip"
+for locale in C.UTF-8 C; do
+  expect_eq "the unpacked program in $locale" "$(env -i LC_ALL=$locale "$program" </dev/null)" \
+    "$(env -i LC_ALL=$locale "$unpacked" </dev/null)"
+done
+finish
