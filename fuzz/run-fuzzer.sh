@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Runs one fuzz target for a bounded time: run-fuzzer.sh FUZZER SEED-CORPUS SECONDS
+# Runs one fuzz target for a bounded time:
+#   run-fuzzer.sh FUZZER SEED-CORPUS SECONDS [MAX-LEN]
 # New inputs go to a scratch directory, so the committed seeds stay as they are.
 set -uo pipefail
 fuzzer=$1
 seeds=$2
 seconds=$3
+max_len=${4:-4096}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-"$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -max_len=4096 -artifact_prefix="$scratch/" \
+"$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -max_len="$max_len" -artifact_prefix="$scratch/" \
   "$scratch" "$seeds" >"$scratch/log" 2>&1
 status=$?
 grep -E '^(stat::number_of_executed_units|stat::new_units_added|#[0-9]+ +DONE)' "$scratch/log"

@@ -10,6 +10,7 @@
 
 #include "capture.h"
 #include "code_page.h"
+#include "locale_alias.h"
 #include "locale_conf.h"
 #include "locale_name.h"
 
@@ -26,7 +27,17 @@ const char* FirstSet(const char* first, const char* second, const char* third) {
   return "C";
 }
 
-uint32_t LcidOf(const char* name) { return LocaleNameToLcid(name, std::strlen(name)); }
+// A name Windows has no locale for may be one of the C library's aliases,
+// which it reads as the name the alias stands for. A name Windows knows as it
+// stands, or "C", costs no look into the alias file.
+uint32_t LcidOf(const char* name, size_t length) {
+  const uint32_t lcid = LocaleNameToLcid(name, length);
+  LocaleAliasTarget target;
+  if (lcid != kLcidCustomDefault || !ExpandLocaleAlias(name, length, &target)) return lcid;
+  return LocaleNameToLcid(target.name, std::strlen(target.name));
+}
+
+uint32_t LcidOf(const char* name) { return LcidOf(name, std::strlen(name)); }
 
 // What the C library resolves a category to from the environment. A locale
 // that is not installed leaves the category at "C".
@@ -44,7 +55,7 @@ uint32_t UserUiLcid() {
       std::strcmp(messages, "POSIX") != 0) {
     // Its first entry; empty entries are skipped as gettext skips them.
     while (*languages == ':') ++languages;
-    if (*languages != '\0') return LocaleNameToLcid(languages, std::strcspn(languages, ":"));
+    if (*languages != '\0') return LcidOf(languages, std::strcspn(languages, ":"));
   }
   return LcidOf(messages);
 }

@@ -46,12 +46,10 @@ struct ModifierMeaning {
 };
 
 // Modifiers that change which Windows locale is meant; all others ("@euro")
-// are dropped. Sorted by modifier.
+// are dropped. Sorted by modifier. "iqtelif" is Tatar's Latin alphabet.
 const ModifierMeaning kModifiers[] = {
-    {"cyrillic", "Cyrl", ""},
-    {"devanagari", "Deva", ""},
-    {"latin", "Latn", ""},
-    {"valencia", "", "valencia"},
+    {"cyrillic", "Cyrl", ""}, {"devanagari", "Deva", ""},   {"iqtelif", "Latn", ""},
+    {"latin", "Latn", ""},    {"valencia", "", "valencia"},
 };
 
 struct Span {

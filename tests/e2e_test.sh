@@ -14,9 +14,9 @@ exec </dev/null  # no run may wait on a terminal
 
 # The groups that set locales need them loadable through LOCPATH, from the
 # build tree or the system (tests/build-locales.sh).
+loadable() { [ -z "$(LOCPATH=$locpath LC_ALL=$1 locale 2>&1 >/dev/null)" ]; }
 require_locales() {
-  [ "$(LOCPATH=$locpath LC_ALL=de_DE.UTF-8 locale charmap 2>&1)" == UTF-8 ] ||
-    skip "de_DE.UTF-8 cannot be loaded with LOCPATH=$locpath (see the build_locales test)"
+  loadable de_DE.UTF-8 || skip "de_DE.UTF-8 cannot be loaded with LOCPATH=$locpath (see the build_locales test)"
 }
 
 # The nine lines for the given identifiers (decimal) and code page.
@@ -179,18 +179,31 @@ group_all_locales() {
   expect_eq "locales run" 500 "$count"
 }
 
-# The system's default locale, from a locale file of our own: /etc is
-# replaced by a scratch directory in a private mount namespace.
-group_system() {
+# Runs a command in a private mount namespace with /etc replaced by a scratch
+# directory, and /usr/share/locale too where one is given; 10 seconds at most.
+# The tools that set it up run in the "C" locale, so that none of them reads
+# the alias table of /usr/share/locale, which may be a FIFO.
+isolated() {  # etc-directory, share-locale-directory or "", command...
+  timeout 10 env -i PATH="$PATH" unshare --mount sh -c 'mount --bind "$1" /etc && { [ -z "$2" ] || mount --bind "$2" /usr/share/locale; } &&
+    shift 2 && exec "$@"' - "$@"
+}
+can_isolate() {
   [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null || skip "needs root and unshare --mount"
+}
+
+# The system's default locale, from a locale file of our own.
+group_system() {
+  can_isolate
   require_locales
   system_case() {  # what, locale.conf or -, default/locale or -, system-lcid, system-ui
     local etc=$scratch/etc
-    rm -rf "$etc" && mkdir -p "$etc/default"
+    rm -rf "${scratch:?}/etc" && mkdir -p "$etc/default"
     [ "$2" != - ] && printf '%b' "$2" >"$etc/locale.conf"
     [ "$3" != - ] && printf '%b' "$3" >"$etc/default/locale"
-    unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$etc" \
-      env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" 2>"$scratch/err" </dev/null
+    # Debian's alias file is a link into /etc: keep it there.
+    cat /usr/share/locale/locale.alias >"$etc/locale.alias" 2>/dev/null
+    isolated "$etc" "" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" \
+      >"$scratch/out" 2>"$scratch/err" </dev/null
     status=$?
     expect_eq "$1" "$(report "$4" 1031 "$5" 1031 65001)" "$(cat "$scratch/out")"
     expect_eq "$1: status" 0 "$status"
@@ -203,6 +216,9 @@ group_system() {
   system_case "comments and garbage" - '# LANG=de_DE\n\x01\xff garbage\nLANG = es_ES\n' 3082 3082
   system_case "an uninstalled locale still names its language" - 'LANG=ko_KR.UTF-8\n' 1042 1042
   system_case "a name with no Windows counterpart" - 'LANG=tlh_XX\n' 3072 3072
+  if grep -Eq '^german[[:space:]]+de_DE' /usr/share/locale/locale.alias 2>/dev/null; then
+    system_case "an alias" - 'LANG=german\nLC_MESSAGES=Norwegian\n' 1031 1044
+  fi
   local bytes
   bytes=$(every_byte)
   system_case "a binary file" - "$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')" 127 127
@@ -213,14 +229,109 @@ group_system() {
   # A locale file that exists but cannot be read hides the other one.
   rm -rf "${scratch:?}/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"
   printf 'LANG=fr_FR\n' >"$scratch/etc/default/locale"
-  unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$scratch/etc" \
-    env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
+  isolated "$scratch/etc" "" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
   expect_eq "a directory for a file" "$(report 127 1031 127 1031 65001)" "$(cat "$scratch/out")"
   rmdir "$scratch/etc/locale.conf" && mkfifo "$scratch/etc/locale.conf"
-  timeout 10 unshare --mount sh -c 'mount --bind "$1" /etc && shift && exec "$@"' - "$scratch/etc" \
-    env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
+  isolated "$scratch/etc" "" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" </dev/null
   expect_eq "a FIFO for a file: no wait" 0 "$?"
   expect_eq "a FIFO for a file" "$(report 127 1031 127 1031 65001)" "$(cat "$scratch/out")"
+}
+
+# Names from the C library's alias table (locale.alias) are reported as the
+# locales they stand for, as it loads them: for every two-field entry of the
+# machine's own table whose target is installed, the alias gives the target's
+# report.
+group_aliases() {
+  require_locales
+  local table=/usr/share/locale/locale.alias alias target expected count=0
+  [ -r "$table" ] || skip "$table is missing"
+  while read -r -u 3 alias target; do
+    loadable "$target" || continue
+    run LC_ALL="$target" </dev/null
+    expected=$out
+    [ "$(user_lines | head -n 1)" != "GetUserDefaultLCID: 0x0000007F (127)" ] ||
+      { fail "LC_ALL=$target is loaded, not taken for C"; continue; }
+    run LC_ALL="$alias" </dev/null
+    expect_eq "LC_ALL=$alias stands for $target" "$expected" "$out"
+    count=$((count + 1))
+  done 3< <(awk '$1 !~ /^#/ && NF == 2 { print $1, $2 }' "$table")
+  echo "$count aliases with their target installed"
+  [ "$count" -gt 0 ] && pass || fail "no alias of $table has its target installed"
+
+  # Interface languages go through the table too, installed or not.
+  if grep -Eq '^norwegian[[:space:]]+nb_NO' "$table"; then
+    run LC_ALL=de_DE.UTF-8 LANGUAGE=norwegian:de
+    expect_user "LANGUAGE=norwegian" 1031 1044 65001
+  fi
+}
+
+# The rules of the alias table, from a table of our own, and tables no one
+# should have to read: /usr/share/locale is replaced by a scratch directory
+# in a private mount namespace. The names to look up come from a system
+# locale file of our own, and the user's locale is "C", so that the C library
+# itself never reads the table.
+group_alias_file() {
+  can_isolate
+  local etc=$scratch/etc share=$scratch/share
+  alias_case() {  # what, system locale file, system-lcid, system-ui; the table is in $share
+    rm -rf "${etc:?}" && mkdir -p "$etc/default"
+    printf '%b' "$2" >"$etc/default/locale"
+    isolated "$etc" "$share" env -i LC_ALL=C "$program" >"$scratch/out" 2>"$scratch/err" </dev/null
+    status=$?
+    expect_eq "$1" "$(report "$3" 127 "$4" 127 20127)" "$(cat "$scratch/out")"
+    expect_eq "$1: status" 0 "$status"
+    expect_eq "$1: standard error" "" "$(cat "$scratch/err")"
+  }
+  table() {  # content, as printf %b takes it
+    rm -rf "${share:?}" && mkdir -p "$share" && printf '%b' "$1" >"$share/locale.alias"
+  }
+
+  table '# a comment\n\n  Deutsch\tde_DE.ISO-8859-1   more fields\nkorean.euc ko_KR.eucKR\n'\
+'one two\ntwo fr_FR\ntwice it_IT\ntwice es_ES\nspace\t \t pt_BR\r\n'
+  alias_case "an alias" 'LANG=deutsch\n' 1031 1031
+  alias_case "case ignored" 'LANG=DEUTSCH\n' 1031 1031
+  alias_case "a codeset is part of the alias" 'LANG=korean.euc\n' 1042 1042
+  alias_case "no codeset is stripped" 'LANG=korean\n' 3072 3072
+  alias_case "one expansion only" 'LANG=one\n' 3072 3072
+  alias_case "the first entry counts" 'LANG=twice\n' 1040 1040
+  alias_case "blanks of any kind" 'LANG=space\n' 1046 1046
+  alias_case "the table is this one" 'LANG=german\n' 3072 3072
+  alias_case "a name of a Windows locale" 'LANG=de_AT\n' 3079 3079
+  alias_case "system and interface apart" 'LANG=deutsch\nLC_MESSAGES=twice\n' 1031 1040
+
+  table "$(printf '%*s' 390 '')deutsch de_DE.ISO-8859-1\nkorean ko_KR\n"
+  alias_case "an entry cut off at 399 bytes" 'LANG=deutsch\nLC_MESSAGES=korean\n' 3072 1042
+  table "$(head -c 1048576 /dev/zero | tr '\0' x)\ndeutsch de_DE\n"
+  alias_case "a line of 1 MB, then the entry" 'LANG=deutsch\n' 1031 1031
+  local bytes
+  bytes=$(every_byte | sed 's/\\/\\\\/g')
+  table "$(for _ in $(seq 400); do printf '%s' "$bytes"; done)"
+  alias_case "a binary file" 'LANG=deutsch\n' 3072 3072
+  table "$(for _ in $(seq 400); do printf '%s' "$bytes"; done)\ndeutsch de_DE\n"
+  alias_case "a binary file, then the entry" 'LANG=deutsch\n' 1031 1031
+  table "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\ndeutsch de_DE\n"
+  local start=$SECONDS
+  alias_case "10 MB of comments, then the entry" 'LANG=deutsch\n' 1031 1031
+  [ $((SECONDS - start)) -le 2 ] && pass || fail "10 MB read in at most 2 seconds"
+
+  # Tables that are not files: none has an entry, and none makes it wait.
+  rm -rf "${share:?}" && mkdir -p "$share"
+  alias_case "no table" 'LANG=deutsch\n' 3072 3072
+  mkdir "$share/locale.alias"
+  alias_case "a directory for the table" 'LANG=deutsch\n' 3072 3072
+  rmdir "$share/locale.alias" && mkfifo "$share/locale.alias"
+  alias_case "a FIFO for the table" 'LANG=deutsch\n' 3072 3072
+  rm "$share/locale.alias" && ln -s /dev/zero "$share/locale.alias"
+  alias_case "/dev/zero for the table" 'LANG=deutsch\n' 3072 3072
+
+  # The interface language from LANGUAGE, through our table, with the user's
+  # locale one the C library loads.
+  loadable de_DE.UTF-8 || return
+  table 'twice it_IT\n'
+  rm -rf "${etc:?}" && mkdir -p "$etc/default"
+  isolated "$etc" "$share" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 LANGUAGE=twice:de "$program" \
+    >"$scratch/out" </dev/null
+  expect_eq "LANGUAGE through the table" "$(report 127 1031 127 1040 65001)" "$(cat "$scratch/out")"
 }
 
 "group_$group"

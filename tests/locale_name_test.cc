@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"pa_PK", 0x0846}, NameCase{"pa_IN", 0x0446}, NameCase{"tg_TJ", 0x0428},
         NameCase{"chr_US", 0x045C}, NameCase{"sd_IN@devanagari", 0x0459},
         NameCase{"ks_IN@devanagari", 0x0860}, NameCase{"ca_ES@valencia", 0x0803},
+        // Tatar in the Latin alphabet is a locale Windows does not have.
+        NameCase{"tt_RU", 0x0444}, NameCase{"tt_RU@iqtelif", 0x0C00},
         // Languages Windows spells as CLDR does.
         NameCase{"tl_PH", 0x0464}, NameCase{"cmn_TW", 0x0404}, NameCase{"ckb_IQ", 0x0492},
         NameCase{"iw_IL", 0x040D}, NameCase{"sh_RS", 0x241A},
