@@ -4,8 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
+
+#include "line_reader.h"
 
 namespace {
 
@@ -78,38 +79,10 @@ bool ParseLocaleAliasLine(const char* line, size_t length, LocaleAliasEntry* ent
 
 bool FindLocaleAliasIn(int fd, const char* name, size_t length, LocaleAliasTarget* target) {
   if (!CouldBeAlias(name, length)) return false;
-  // Whole lines are matched from one buffer and a partial line is moved to
-  // its front. A line that fills it is long: its start is matched and the
-  // rest skipped up to its newline.
-  char buffer[16384];
-  size_t used = 0;
-  bool skipping = false;
-  for (;;) {
-    const ssize_t count = read(fd, buffer + used, sizeof buffer - used);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    used += static_cast<size_t>(count);
-
-    const char* line = buffer;
-    const char* const end = buffer + used;
-    while (const char* newline =
-               static_cast<const char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
-      if (!skipping && Matches(line, static_cast<size_t>(newline - line), name, length, target)) {
-        return true;
-      }
-      skipping = false;
-      line = newline + 1;
-    }
-    used = static_cast<size_t>(end - line);
-    if (used == sizeof buffer) {
-      if (!skipping && Matches(buffer, used, name, length, target)) return true;
-      skipping = true;
-      used = 0;
-    } else {
-      std::memmove(buffer, line, used);
-    }
-  }
-  return !skipping && used > 0 && Matches(buffer, used, name, length, target);
+  // Of a line longer than the buffer only its start is read anyway.
+  return ReadLines<16384>(fd, [&](const char* line, size_t lineLength, bool) {
+    return Matches(line, lineLength, name, length, target);
+  });
 }
 
 bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* target) {

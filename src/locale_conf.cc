@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "line_reader.h"
+
 namespace {
 
 struct Setting {
@@ -72,35 +74,11 @@ void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf) {
 }
 
 void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
-  // One small buffer: whole lines are parsed from it and a partial line is
-  // moved to its front. A line that fills it is too long to be a setting and
-  // is skipped up to its newline.
-  char buffer[1024];
-  size_t used = 0;
-  bool skipping = false;
-  for (;;) {
-    const ssize_t count = read(fd, buffer + used, sizeof buffer - used);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    used += static_cast<size_t>(count);
-
-    char* line = buffer;
-    char* const end = buffer + used;
-    while (char* newline =
-               static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
-      if (!skipping) ParseLocaleConfLine(line, static_cast<size_t>(newline - line), conf);
-      skipping = false;
-      line = newline + 1;
-    }
-    used = static_cast<size_t>(end - line);
-    if (used == sizeof buffer) {
-      skipping = true;
-      used = 0;
-    } else {
-      std::memmove(buffer, line, used);
-    }
-  }
-  if (!skipping && used > 0) ParseLocaleConfLine(buffer, used, conf);
+  // A line that fills the 1 KiB buffer is too long to be a setting.
+  ReadLines<1024>(fd, [conf](const char* line, size_t length, bool whole) {
+    if (whole) ParseLocaleConfLine(line, length, conf);
+    return false;
+  });
 }
 
 bool ReadLocaleConf(const char* path, LocaleConf* conf) {
