@@ -184,8 +184,9 @@ group_all_locales() {
 # The tools that set it up run in the "C" locale, so that none of them reads
 # the alias table of /usr/share/locale, which may be a FIFO.
 isolated() {  # etc-directory, share-locale-directory or "", command...
-  timeout 10 env -i PATH="$PATH" unshare --mount sh -c 'mount --bind "$1" /etc && { [ -z "$2" ] || mount --bind "$2" /usr/share/locale; } &&
-    shift 2 && exec "$@"' - "$@"
+  timeout 10 env -i PATH="$PATH" unshare --mount sh -c \
+    'mount --bind "$1" /etc && { [ -z "$2" ] || mount --bind "$2" /usr/share/locale; } && shift 2 && exec "$@"' \
+    - "$@"
 }
 can_isolate() {
   [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null || skip "needs root and unshare --mount"
