@@ -1,18 +1,7 @@
 # Cross build of the 32-bit Windows program with Debian's MinGW-w64
 # (g++-mingw-w64-i686). Tests run under Wine where it is installed.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Where Wine is installed, the tests run the program under it.
-find_program(WINE_PROGRAM wine)
-if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine-run.sh)
-endif()
+set(LOCALE_REPORT_MINGW_TARGET i686-w64-mingw32)
+set(LOCALE_REPORT_WINE wine)
+set(LOCALE_REPORT_WINE_PACKAGES "wine, wine32:i386")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

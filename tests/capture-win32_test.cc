@@ -51,23 +51,28 @@ UINT WINAPI StandInOemCodePage() { return Answer(kOemCodePage); }
 }  // namespace
 
 // The import slots, under the names the linker gives kernel32's (32-bit
-// stdcall: a leading underscore and the argument bytes). Defined here, they
-// keep the import library's from being linked.
+// stdcall adds a leading underscore and the argument bytes). Defined here,
+// they keep the import library's from being linked.
+#ifdef _WIN64
+#define IMPORT_SLOT(query) "__imp_" #query
+#else
+#define IMPORT_SLOT(query) "__imp__" #query "@0"
+#endif
 using LcidQuery = LCID(WINAPI*)();
 using LangIdQuery = LANGID(WINAPI*)();
 using CodePageQuery = UINT(WINAPI*)();
 
 extern "C" {
-LcidQuery importSystemLcid __asm__("__imp__GetSystemDefaultLCID@0") = StandInSystemLcid;
-LcidQuery importUserLcid __asm__("__imp__GetUserDefaultLCID@0") = StandInUserLcid;
-LangIdQuery importSystemLangId __asm__("__imp__GetSystemDefaultLangID@0") = StandInSystemLangId;
-LangIdQuery importUserLangId __asm__("__imp__GetUserDefaultLangID@0") = StandInUserLangId;
-LangIdQuery importSystemUiLanguage __asm__("__imp__GetSystemDefaultUILanguage@0") =
+LcidQuery importSystemLcid __asm__(IMPORT_SLOT(GetSystemDefaultLCID)) = StandInSystemLcid;
+LcidQuery importUserLcid __asm__(IMPORT_SLOT(GetUserDefaultLCID)) = StandInUserLcid;
+LangIdQuery importSystemLangId __asm__(IMPORT_SLOT(GetSystemDefaultLangID)) = StandInSystemLangId;
+LangIdQuery importUserLangId __asm__(IMPORT_SLOT(GetUserDefaultLangID)) = StandInUserLangId;
+LangIdQuery importSystemUiLanguage __asm__(IMPORT_SLOT(GetSystemDefaultUILanguage)) =
     StandInSystemUiLanguage;
-LangIdQuery importUserUiLanguage __asm__("__imp__GetUserDefaultUILanguage@0") =
+LangIdQuery importUserUiLanguage __asm__(IMPORT_SLOT(GetUserDefaultUILanguage)) =
     StandInUserUiLanguage;
-CodePageQuery importAnsiCodePage __asm__("__imp__GetACP@0") = StandInAnsiCodePage;
-CodePageQuery importOemCodePage __asm__("__imp__GetOEMCP@0") = StandInOemCodePage;
+CodePageQuery importAnsiCodePage __asm__(IMPORT_SLOT(GetACP)) = StandInAnsiCodePage;
+CodePageQuery importOemCodePage __asm__(IMPORT_SLOT(GetOEMCP)) = StandInOemCodePage;
 }
 
 namespace {

@@ -18,6 +18,8 @@ package=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$scratch/
 [ -f "$package" ] || { cat "$scratch/cpack.log"; exit 1; }
 expect_eq "file name" "locale-report_${version}_$(dpkg --print-architecture).deb" \
   "$(basename "$package")"
+(cd "$(dirname "$package")" && sha256sum -c --quiet "$(basename "$package").sha256") && pass ||
+  fail "the checksum beside the package"
 
 expect_eq "files" "./usr/
 ./usr/bin/

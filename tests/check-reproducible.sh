@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the last commit twice, from clones in different directories and at
 # different times, and checks that the downloads come out byte for byte the
-# same: the Linux program and its .deb, and the Windows program and its zip
-# where MinGW-w64 is installed. check-reproducible.sh SOURCE-DIR
+# same: the Linux program and its .deb, and the Windows programs and their
+# zips where MinGW-w64 is installed; each download with its checksum file.
+#   check-reproducible.sh SOURCE-DIR
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
 source_dir=$1
@@ -11,11 +12,15 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 presets=(default)
-if command -v i686-w64-mingw32-g++-posix >/dev/null; then
-  presets+=(windows)
-else
-  echo "the Windows program is not checked: i686-w64-mingw32-g++-posix (Debian: g++-mingw-w64-i686) is not installed"
-fi
+for windows in "windows i686-w64-mingw32-g++-posix g++-mingw-w64-i686" \
+  "windows64 x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64"; do
+  read -r preset compiler package <<<"$windows"
+  if command -v "$compiler" >/dev/null; then
+    presets+=("$preset")
+  else
+    echo "the $preset preset is not checked: $compiler (Debian: $package) is not installed"
+  fi
+done
 
 build() {  # directory
   git clone -q "$source_dir" "$1" || return 1
@@ -30,18 +35,17 @@ build "$scratch/first" || fail "the first build"
 sleep 3
 build "$scratch/second/with/a/longer/path" || fail "the second build"
 
-outputs=(build/default/locale-report)
-outputs+=("build/default/$(cd "$scratch/first" && ls build/default/*.deb | sed 's|.*/||')")
-if [ ${#presets[@]} -eq 2 ]; then
-  outputs+=(build/windows/locale-report.exe
-    "build/windows/$(cd "$scratch/first" && ls build/windows/*.zip | sed 's|.*/||')")
-fi
-for output in "${outputs[@]}"; do
+# Every preset's program, its download and the download's checksum.
+outputs=$(cd "$scratch/first" && for preset in "${presets[@]}"; do
+  ls "build/$preset"/locale-report{,.exe} "build/$preset"/*.{deb,zip,sha256} 2>/dev/null
+done)
+expect_eq "three outputs for each preset" $((3 * ${#presets[@]})) "$(grep -c . <<<"$outputs")"
+while read -r output; do
   if cmp -s "$scratch/first/$output" "$scratch/second/with/a/longer/path/$output"; then
     pass
     echo "identical: $output ($(stat -c %s "$scratch/first/$output") bytes)"
   else
     fail "identical: $output" "$(cmp "$scratch/first/$output" "$scratch/second/with/a/longer/path/$output" 2>&1)"
   fi
-done
+done <<<"$outputs"
 finish

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Checks that the Windows program runs on a clean Windows with nothing beside
-# it: a 32-bit console program that imports only KERNEL32.dll and msvcrt.dll,
-# with all eight locale queries bound by name, and small.
-# usage: check-windows-program.sh PROGRAM OBJDUMP
+# it: a console program of the given format (pei-i386, pei-x86-64) that
+# imports only KERNEL32.dll and msvcrt.dll, with all eight locale queries
+# bound by name, and small.
+# usage: check-windows-program.sh PROGRAM OBJDUMP FORMAT
 set -uo pipefail
 program=$1
 objdump=$2
+format=$3
 failed=0
 check() {  # what, command...
   local what=$1
@@ -14,7 +16,7 @@ check() {  # what, command...
 }
 
 headers=$("$objdump" -f -p "$program") || { echo "FAIL: $objdump cannot read $program"; exit 1; }
-check "PE32 for i386" grep -q 'file format pei-i386' <<<"$headers"
+check "$format" grep -q "file format $format\$" <<<"$headers"
 check "console subsystem" grep -q 'Subsystem.*(Windows CUI)' <<<"$headers"
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | sort | tr '\n' ' ')
 check "imports only KERNEL32.dll and msvcrt.dll (has: $dlls)" test "$dlls" == "KERNEL32.dll msvcrt.dll "

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end runs of the Windows program under Wine:
 #   e2e_windows.sh GROUP RUNNER PROGRAM [LOCPATH]
-# RUNNER is tests/wine-run.sh; LOCPATH is where the C library finds the
-# locales the 'apart' group names (tests/build-locales.sh). Each group works in a throw-away Wine prefix of
+# RUNNER is tests/wine-run.sh, which runs the loader $WINE (default: wine);
+# LOCPATH is where the C library finds the locales the 'apart' group names
+# (tests/build-locales.sh). Each group works in a throw-away Wine prefix of
 # its own, under WINE_RUN_DIR. Wine reports the locale named by LC_ALL, which
 # may be a Windows name. 77 means skipped, with the reason printed.
 set -uo pipefail
@@ -11,7 +12,7 @@ group=$1
 runner=$2
 program=$3
 locpath=${4:-}
-command -v wine >/dev/null || skip "Wine is not installed"
+command -v "${WINE:-wine}" >/dev/null || skip "${WINE:-wine} is not installed"
 scratch=$(mktemp -d)
 parent=${WINE_RUN_DIR:-$scratch}
 mkdir -p "$parent"

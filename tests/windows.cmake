@@ -1,6 +1,6 @@
-# Tests of the 32-bit Windows program, run under Wine (the toolchain file makes
-# tests/wine-run.sh the emulator). Each test gets a throw-away Wine prefix of
-# its own under the build tree.
+# Tests of the Windows program, 32-bit or 64-bit, run under Wine (the
+# toolchain file names the loader and makes tests/wine-run.sh the emulator).
+# Each test gets a throw-away Wine prefix of its own under the build tree.
 
 # GoogleTest for the target, from Debian's sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -16,9 +16,14 @@ foreach(test unit_tests capture_test)
   target_link_options(${test} PRIVATE -static)
 endforeach()
 
-find_program(OBJDUMP i686-w64-mingw32-objdump)
-add_test(NAME windows_program
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-program.sh $<TARGET_FILE:locale-report> ${OBJDUMP})
+find_program(OBJDUMP ${LOCALE_REPORT_MINGW_TARGET}-objdump)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(pe_format pei-x86-64)
+else()
+  set(pe_format pei-i386)
+endif()
+add_test(NAME windows_program COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-program.sh
+  $<TARGET_FILE:locale-report> ${OBJDUMP} ${pe_format})
 
 add_test(NAME windows_resources
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-resources.sh $<TARGET_FILE:locale-report> ${PROJECT_VERSION})
@@ -33,14 +38,14 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
       ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:locale-report> ${TEST_LOCPATH})
   endforeach()
   set_tests_properties(${wine_tests} PROPERTIES
-    ENVIRONMENT WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine SKIP_RETURN_CODE 77 TIMEOUT 600)
+    ENVIRONMENT "WINE=${WINE_PROGRAM};WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine" SKIP_RETURN_CODE 77 TIMEOUT 600)
 else()
   foreach(test ${wine_tests})
-    add_skipped_test(${test} "Wine (Debian: wine, wine32:i386) is not installed")
+    add_skipped_test(${test} "${LOCALE_REPORT_WINE} (Debian: ${LOCALE_REPORT_WINE_PACKAGES}) is not installed")
   endforeach()
 endif()
 
-# The download: the program and the README in locale-report-<version>-win32.zip.
+# The download: the program and the README in the zip, and its checksum.
 add_test(NAME package COMMAND sh -c
-  "cpack -G ZIP >/dev/null && cmake -E tar tf ${PROJECT_NAME}-${PROJECT_VERSION}-win32.zip | sort | tr '\\n' ' ' | grep -x 'README.md locale-report.exe '"
+  "cpack -G ZIP >/dev/null && cmake -E tar tf ${LOCALE_REPORT_ZIP}.zip | sort | tr '\\n' ' ' | grep -x 'README.md locale-report.exe ' && sha256sum -c ${LOCALE_REPORT_ZIP}.zip.sha256"
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

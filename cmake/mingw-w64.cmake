@@ -1,0 +1,18 @@
+# What the two Windows toolchain files share: Debian's MinGW-w64 for
+# LOCALE_REPORT_MINGW_TARGET, and the tests run under the Wine loader
+# LOCALE_REPORT_WINE where it is installed.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${LOCALE_REPORT_MINGW_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${LOCALE_REPORT_MINGW_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${LOCALE_REPORT_MINGW_TARGET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${LOCALE_REPORT_MINGW_TARGET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Debian keeps the 64-bit loader beside the 32-bit one, off PATH.
+find_program(WINE_PROGRAM ${LOCALE_REPORT_WINE} PATHS /usr/lib/wine)
+if(WINE_PROGRAM)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine-run.sh)
+endif()
