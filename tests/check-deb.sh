@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
-# Makes the Debian package and checks what is in it:
-#   check-deb.sh BUILD-DIR PROGRAM VERSION
+# Makes the Debian package with the build's own CPack and checks what is in
+# it: check-deb.sh BUILD-DIR PROGRAM VERSION CPACK
 # The package must hold exactly the stripped program, the compressed manual
 # page and the documents, say what it depends on, and its program must print
-# what the build tree's does. 77 (skipped) where dpkg-deb is missing.
+# what the build tree's does. 77 (skipped) where a tool that making or
+# reading it takes is missing.
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
 build=$1
 program=$2
 version=$3
-command -v dpkg-deb >/dev/null || skip "dpkg-deb (Debian: dpkg) is not installed"
+cpack=$4
+# CPack works out the dependencies with file and dpkg-shlibdeps.
+for tool in "dpkg-deb dpkg" "dpkg-shlibdeps dpkg-dev" "file file" "readelf binutils"; do
+  read -r command package <<<"$tool"
+  command -v "$command" >/dev/null || skip "$command (Debian: $package) is not installed"
+done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-(cd "$build" && cpack -G DEB >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
+(cd "$build" && "$cpack" -G DEB >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
 package=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$scratch/cpack.log")
 [ -f "$package" ] || { cat "$scratch/cpack.log"; exit 1; }
 expect_eq "file name" "locale-report_${version}_$(dpkg --print-architecture).deb" \

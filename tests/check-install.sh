@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into scratch prefixes and checks that exactly the
 # program, its manual page and its documents land, where a prefix and
-# DESTDIR say: check-install.sh BUILD-DIR
+# DESTDIR say, with the build's own CMake: check-install.sh BUILD-DIR CMAKE
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
 build=$1
+cmake=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -17,9 +18,9 @@ share/doc/locale-report/changelog.gz
 share/doc/locale-report/copyright
 share/man/man1/locale-report.1.gz"
 
-cmake --install "$build" --prefix "$scratch/local" >/dev/null || fail "cmake --install --prefix"
+"$cmake" --install "$build" --prefix "$scratch/local" >/dev/null || fail "cmake --install --prefix"
 expect_eq "--prefix: files" "$files" "$(installed "$scratch/local")"
-DESTDIR=$scratch/stage cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install with DESTDIR"
+DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix /usr >/dev/null || fail "cmake --install with DESTDIR"
 expect_eq "DESTDIR: files" "$(sed 's|^|usr/|' <<<"$files")" "$(installed "$scratch/stage")"
 
 expect_eq "the installed program" 9 "$(env -i LC_ALL=C "$scratch/local/bin/locale-report" </dev/null | wc -l)"

@@ -3,10 +3,12 @@
 # different times, and checks that the downloads come out byte for byte the
 # same: the Linux program and its .deb, and the Windows programs and their
 # zips where MinGW-w64 is installed; each download with its checksum file.
-#   check-reproducible.sh SOURCE-DIR
+#   check-reproducible.sh SOURCE-DIR CMAKE
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
 source_dir=$1
+cmake=$2
+command -v git >/dev/null || skip "git (Debian: git) is not installed"
 git -C "$source_dir" rev-parse HEAD >/dev/null 2>&1 || skip "$source_dir is not a git checkout"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -26,8 +28,8 @@ build() {  # directory
   git clone -q "$source_dir" "$1" || return 1
   local preset
   for preset in "${presets[@]}"; do
-    (cd "$1" && cmake --preset "$preset" -DBUILD_TESTING=OFF &&
-      cmake --build --preset "$preset" --target package) >"$1.log" 2>&1 || { cat "$1.log"; return 1; }
+    (cd "$1" && "$cmake" --preset "$preset" -DBUILD_TESTING=OFF &&
+      "$cmake" --build --preset "$preset" --target package) >"$1.log" 2>&1 || { cat "$1.log"; return 1; }
   done
 }
 # Zip files keep time to two seconds: the second build starts well after.

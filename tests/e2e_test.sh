@@ -245,7 +245,7 @@ group_system() {
 group_aliases() {
   require_locales
   local table=/usr/share/locale/locale.alias alias target expected count=0
-  [ -r "$table" ] || skip "$table is missing"
+  [ -r "$table" ] || skip "$table is missing (Debian: locales)"
   while read -r -u 3 alias target; do
     loadable "$target" || continue
     run LC_ALL="$target" </dev/null

@@ -53,6 +53,7 @@ const AliasCase kAliasCases[] = {
     {"BlanksOfEveryKind", "\n\n \t\f\vgerman \t\v de_DE\t \r\n", "german", "de_DE"},
     {"CrLfLines", "french fr_FR\r\ngerman de_DE\r\n", "german", "de_DE"},
     {"Comments", "# german fr_FR\n  #german it_IT\ngerman de_DE\n", "german", "de_DE"},
+    {"CommentIsNoEntryEvenForItsFirstField", "  #german fr_FR\n", "#german", ""},
     {"HashLaterIsPartOfTheName", "german #de_DE\n", "german", "#de_DE"},
     {"MoreFieldsIgnored", "german de_DE fr_FR # the first\n", "german", "de_DE"},
     {"OneFieldIsNoEntry", "german\ngerman   \n", "german", ""},
