@@ -189,7 +189,9 @@ isolated() {  # etc-directory, share-locale-directory or "", command...
     - "$@"
 }
 can_isolate() {
-  [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null || skip "needs root and unshare --mount"
+  [ "$(id -u)" -eq 0 ] || skip "needs root, for unshare --mount"
+  local why
+  why=$(unshare --mount true 2>&1) || skip "unshare --mount fails here: $why"
 }
 
 # The system's default locale, from a locale file of our own.
