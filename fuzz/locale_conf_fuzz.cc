@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "locale_conf.h"
+#include "posix/locale_conf.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_TESTS_TEST_DATA_H_
-#define LOCALE_REPORT_TESTS_TEST_DATA_H_
+#ifndef LOCALE_REPORT_TESTS_POSIX_TEST_DATA_H_
+#define LOCALE_REPORT_TESTS_POSIX_TEST_DATA_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -29,4 +29,4 @@ inline std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
   return rows;
 }
 
-#endif  // LOCALE_REPORT_TESTS_TEST_DATA_H_
+#endif  // LOCALE_REPORT_TESTS_POSIX_TEST_DATA_H_

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_LOCALE_CONF_H_
-#define LOCALE_REPORT_LOCALE_CONF_H_
+#ifndef LOCALE_REPORT_POSIX_LOCALE_CONF_H_
+#define LOCALE_REPORT_POSIX_LOCALE_CONF_H_
 
 #include <cstddef>
 
@@ -23,11 +23,11 @@ struct LocaleConf {
 bool ReadLocaleConf(const char* path, LocaleConf* conf);
 
 // The same for a file already open; reads `fd` to its end. Settings found
-// replace those in `conf`. Lines of 1024 bytes or more, newline included, are
-// skipped.
+// replace those in `conf`. Lines longer than 1023 bytes, not counting their
+// newline, are skipped.
 void ReadLocaleConfFrom(int fd, LocaleConf* conf);
 
 // Takes the setting on one line (without its newline), if it has one.
 void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf);
 
-#endif  // LOCALE_REPORT_LOCALE_CONF_H_
+#endif  // LOCALE_REPORT_POSIX_LOCALE_CONF_H_

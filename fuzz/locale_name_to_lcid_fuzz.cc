@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "locale_name.h"
-#include "windows_locales.h"
+#include "posix/lcid_table.h"
+#include "posix/locale_name_to_lcid.h"
 
 namespace {
 

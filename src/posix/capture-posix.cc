@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "capture.h"
-#include "code_page.h"
-#include "locale_alias.h"
-#include "locale_conf.h"
-#include "locale_name.h"
+#include "posix/codeset_code_page.h"
+#include "posix/libc_alias_table.h"
+#include "posix/locale_conf.h"
+#include "posix/locale_name_to_lcid.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "locale_alias.h"
+#include "posix/libc_alias_table.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "line_reader.h"
+#include "posix/line_reader.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_LINE_READER_H_
-#define LOCALE_REPORT_LINE_READER_H_
+#ifndef LOCALE_REPORT_POSIX_LINE_READER_H_
+#define LOCALE_REPORT_POSIX_LINE_READER_H_
 
 #include <unistd.h>
 
@@ -45,4 +45,4 @@ bool ReadLines(int fd, Take take) {
   return !skipping && used > 0 && take(static_cast<const char*>(buffer), used, true);
 }
 
-#endif  // LOCALE_REPORT_LINE_READER_H_
+#endif  // LOCALE_REPORT_POSIX_LINE_READER_H_

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_CODE_PAGE_H_
-#define LOCALE_REPORT_CODE_PAGE_H_
+#ifndef LOCALE_REPORT_POSIX_CODESET_CODE_PAGE_H_
+#define LOCALE_REPORT_POSIX_CODESET_CODE_PAGE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -19,4 +19,4 @@ extern const size_t kCodesetCodePageCount;
 // not matter, so "utf8" is UTF-8 too. 0 for a codeset Windows has no number for.
 uint32_t CodePageForCodeset(const char* codeset);
 
-#endif  // LOCALE_REPORT_CODE_PAGE_H_
+#endif  // LOCALE_REPORT_POSIX_CODESET_CODE_PAGE_H_

@@ -1,20 +1,20 @@
-#include "locale_name.h"
+#include "posix/locale_name_to_lcid.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "windows_locales.h"
+#include "posix/lcid_table.h"
 
 namespace {
 
-struct LanguageAlias {
+struct RenamedLanguage {
   const char* posix;
   const char* windows;
   const char* script;  // "" when the Windows name carries none
 };
 
 // Language codes Windows spells otherwise, as CLDR does. Sorted by posix.
-const LanguageAlias kLanguageAliases[] = {
+const RenamedLanguage kRenamedLanguages[] = {
     {"ckb", "ku", "Arab"},  // Central Kurdish is Windows' Kurdish
     {"cmn", "zh", ""},      // Mandarin
     {"in", "id", ""},       // withdrawn ISO 639 codes
@@ -30,7 +30,8 @@ struct DefaultScript {
 };
 
 // Languages whose Windows names always carry a script, with the script glibc's
-// locale data for them is written in. Sorted by language, then territory.
+// locale data for them is written in. Grouped by language and searched in
+// full: an entry for the territory wins over the one for any ("").
 const DefaultScript kDefaultScripts[] = {
     {"az", "", "Latn"},  {"az", "IR", "Arab"}, {"bs", "", "Latn"},   {"chr", "", "Cher"},
     {"doi", "", "Deva"}, {"ff", "", "Latn"},   {"ha", "", "Latn"},   {"iu", "", "Cans"},
@@ -186,9 +187,9 @@ uint32_t LocaleNameToLcid(const char* name, size_t length) {
   const char* language = posixLanguage;
   const char* script = DefaultScriptFor(posixLanguage, territory);
   const char* variant = "";
-  if (const LanguageAlias* alias = FindByKey(kLanguageAliases, posixLanguage)) {
-    language = alias->windows;
-    if (alias->script[0] != '\0') script = alias->script;
+  if (const RenamedLanguage* renamed = FindByKey(kRenamedLanguages, posixLanguage)) {
+    language = renamed->windows;
+    if (renamed->script[0] != '\0') script = renamed->script;
   }
   char modifier[16] = "";
   if (parts.modifier.length < sizeof modifier) CopyFolded(parts.modifier, false, modifier);

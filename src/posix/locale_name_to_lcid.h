@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_LOCALE_NAME_H_
-#define LOCALE_REPORT_LOCALE_NAME_H_
+#ifndef LOCALE_REPORT_POSIX_LOCALE_NAME_TO_LCID_H_
+#define LOCALE_REPORT_POSIX_LOCALE_NAME_TO_LCID_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -17,4 +17,4 @@ const uint32_t kLcidCustomDefault = 0x0C00;
 // not be terminated and may hold any bytes.
 uint32_t LocaleNameToLcid(const char* name, size_t length);
 
-#endif  // LOCALE_REPORT_LOCALE_NAME_H_
+#endif  // LOCALE_REPORT_POSIX_LOCALE_NAME_TO_LCID_H_

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_LOCALE_ALIAS_H_
-#define LOCALE_REPORT_LOCALE_ALIAS_H_
+#ifndef LOCALE_REPORT_POSIX_LIBC_ALIAS_TABLE_H_
+#define LOCALE_REPORT_POSIX_LIBC_ALIAS_TABLE_H_
 
 #include <cstddef>
 
@@ -41,4 +41,4 @@ bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* targe
 // The same in one alias file already open, read from where it stands.
 bool FindLocaleAliasIn(int fd, const char* name, size_t length, LocaleAliasTarget* target);
 
-#endif  // LOCALE_REPORT_LOCALE_ALIAS_H_
+#endif  // LOCALE_REPORT_POSIX_LIBC_ALIAS_TABLE_H_

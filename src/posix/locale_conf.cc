@@ -1,4 +1,4 @@
-#include "locale_conf.h"
+#include "posix/locale_conf.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "line_reader.h"
+#include "posix/line_reader.h"
 
 namespace {
 

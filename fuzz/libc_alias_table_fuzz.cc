@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "locale_alias.h"
+#include "posix/libc_alias_table.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_WINDOWS_LOCALES_H_
-#define LOCALE_REPORT_WINDOWS_LOCALES_H_
+#ifndef LOCALE_REPORT_POSIX_LCID_TABLE_H_
+#define LOCALE_REPORT_POSIX_LCID_TABLE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -16,4 +16,4 @@ struct WindowsLocale {
 extern const WindowsLocale kWindowsLocales[];
 extern const size_t kWindowsLocaleCount;
 
-#endif  // LOCALE_REPORT_WINDOWS_LOCALES_H_
+#endif  // LOCALE_REPORT_POSIX_LCID_TABLE_H_

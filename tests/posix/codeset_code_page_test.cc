@@ -1,4 +1,4 @@
-#include "code_page.h"
+#include "posix/codeset_code_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "locale_alias.h"
+#include "posix/libc_alias_table.h"
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "locale_name.h"
+#include "posix/locale_name_to_lcid.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <map>
 #include <string>
 
+#include "posix/lcid_table.h"
 #include "test_data.h"
-#include "windows_locales.h"
 
 namespace {
 
