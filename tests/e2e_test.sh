@@ -268,73 +268,87 @@ group_aliases() {
   fi
 }
 
-# The rules of the alias table, from a table of our own, and tables no one
-# should have to read: /usr/share/locale is replaced by a scratch directory
-# in a private mount namespace. The names to look up come from a system
-# locale file of our own, and the user's locale is "C", so that the C library
-# itself never reads the table.
+# The rules of the alias table, held against the C library itself: in a
+# private mount namespace, /usr/share/locale is a scratch directory with a
+# table of our own, and for each name the C library must load the locale the
+# row names ("C" for none), and the report must show that locale, on the
+# system lines (the name from a system locale file of our own) and on the
+# user lines (the name as LC_ALL). Then tables no one should have to read.
 group_alias_file() {
   can_isolate
+  require_locales
   local etc=$scratch/etc share=$scratch/share
-  alias_case() {  # what, system locale file, system-lcid, system-ui; the table is in $share
-    rm -rf "${etc:?}" && mkdir -p "$etc/default"
-    printf '%b' "$2" >"$etc/default/locale"
-    isolated "$etc" "$share" env -i LC_ALL=C "$program" >"$scratch/out" 2>"$scratch/err" </dev/null
-    status=$?
-    expect_eq "$1" "$(report "$3" 127 "$4" 127 20127)" "$(cat "$scratch/out")"
-    expect_eq "$1: status" 0 "$status"
-    expect_eq "$1: standard error" "" "$(cat "$scratch/err")"
-  }
   table() {  # content, as printf %b takes it
     rm -rf "${share:?}" && mkdir -p "$share" && printf '%b' "$1" >"$share/locale.alias"
   }
+  run_with() {  # the system locale file's LANG, then the program's environment
+    rm -rf "${etc:?}" && mkdir -p "$etc/default" && printf 'LANG=%s\n' "$1" >"$etc/default/locale"
+    shift
+    isolated "$etc" "$share" env -i LOCPATH="$locpath" "$@" "$program" </dev/null 2>&1
+    echo "status $?"
+  }
+  loaded() {  # name: what the C library loads for it, as locale(1) describes it
+    isolated "$etc" "$share" env -i LOCPATH="$locpath" LC_ALL="$1" locale -k title charmap 2>/dev/null
+  }
+  alias_case() {  # what, name, the locale the C library loads for it
+    local expected
+    expect_eq "$1: the C library loads $3" "$(loaded "$3")" "$(loaded "$2")"
+    expected=$(run_with "$3" LC_ALL="$3")
+    # A name that loads nothing is no Windows locale either.
+    [ "$3" != C ] || expected="$(report 3072 127 3072 127 20127)"$'\nstatus 0'
+    expect_eq "$1: the report" "$expected" "$(run_with "$2" LC_ALL="$2")"
+  }
 
-  table '# a comment\n\n  Deutsch\tde_DE.ISO-8859-1   more fields\nkorean.euc ko_KR.eucKR\n'\
-'one two\ntwo fr_FR\ntwice it_IT\ntwice es_ES\nspace\t \t pt_BR\r\n'
-  alias_case "an alias" 'LANG=deutsch\n' 1031 1031
-  alias_case "case ignored" 'LANG=DEUTSCH\n' 1031 1031
-  alias_case "a codeset is part of the alias" 'LANG=korean.euc\n' 1042 1042
-  alias_case "no codeset is stripped" 'LANG=korean\n' 3072 3072
-  alias_case "one expansion only" 'LANG=one\n' 3072 3072
-  alias_case "the first entry counts" 'LANG=twice\n' 1040 1040
-  alias_case "blanks of any kind" 'LANG=space\n' 1046 1046
-  alias_case "the table is this one" 'LANG=german\n' 3072 3072
-  alias_case "a name of a Windows locale" 'LANG=de_AT\n' 3079 3079
-  alias_case "system and interface apart" 'LANG=deutsch\nLC_MESSAGES=twice\n' 1031 1040
+  table '# a comment\n\n  Deutsch\tde_DE.UTF-8   more fields\nkorean.euc ko_KR.eucKR\n'\
+'one two\ntwo fr_FR.UTF-8\ntwice it_IT.UTF-8\ntwice es_ES.UTF-8\nspace\t \t pt_BR.UTF-8\r\n'
+  alias_case "an alias" deutsch de_DE.UTF-8
+  alias_case "case ignored" DEUTSCH de_DE.UTF-8
+  alias_case "a codeset is part of the alias" korean.euc ko_KR.eucKR
+  alias_case "no codeset is stripped" korean C
+  alias_case "one expansion only" one C
+  alias_case "of two entries, the one the search meets" twice es_ES.UTF-8
+  alias_case "blanks of any kind" space pt_BR.UTF-8
+  alias_case "the table is this one" german C
 
-  table "$(printf '%*s' 390 '')deutsch de_DE.ISO-8859-1\nkorean ko_KR\n"
-  alias_case "an entry cut off at 399 bytes" 'LANG=deutsch\nLC_MESSAGES=korean\n' 3072 1042
-  table "$(head -c 1048576 /dev/zero | tr '\0' x)\ndeutsch de_DE\n"
-  alias_case "a line of 1 MB, then the entry" 'LANG=deutsch\n' 1031 1031
+  # Damaged lines: cut at 399 bytes, or by a NUL byte, which also hides the
+  # line after.
+  table "zzalias$(printf '%*s' 387 '')de_DE.UTF-8\ncutalias$(printf '%*s' 390 '')fr_FR.UTF-8\n"
+  alias_case "a target cut at 399 bytes" zzalias de_DE
+  alias_case "a target cut to nothing" cutalias C
+  table 'german de_DE.UTF-8\0 junk\nfrench fr_FR.UTF-8\nitalian it_IT.UTF-8\n'
+  alias_case "a NUL after the target" german de_DE.UTF-8
+  alias_case "the line after a NUL" french C
+  alias_case "the line after that" italian it_IT.UTF-8
+
+  table "$(head -c 1048576 /dev/zero | tr '\0' x)\ndeutsch de_DE.UTF-8\n"
+  alias_case "a line of 1 MB, then the entry" deutsch de_DE.UTF-8
   local bytes
   bytes=$(every_byte | sed 's/\\/\\\\/g')
-  table "$(for _ in $(seq 400); do printf '%s' "$bytes"; done)"
-  alias_case "a binary file" 'LANG=deutsch\n' 3072 3072
-  table "$(for _ in $(seq 400); do printf '%s' "$bytes"; done)\ndeutsch de_DE\n"
-  alias_case "a binary file, then the entry" 'LANG=deutsch\n' 1031 1031
-  table "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\ndeutsch de_DE\n"
+  table "$(for _ in $(seq 400); do printf '%s' "$bytes"; done)\ndeutsch de_DE.UTF-8\n"
+  alias_case "a binary file, then the entry" deutsch de_DE.UTF-8
+  table "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\ndeutsch de_DE.UTF-8\n"
   local start=$SECONDS
-  alias_case "10 MB of comments, then the entry" 'LANG=deutsch\n' 1031 1031
+  expect_eq "10 MB of comments, then the entry" "$(report 1031 127 1031 127 20127)"$'\nstatus 0' \
+    "$(run_with deutsch LC_ALL=C)"
   [ $((SECONDS - start)) -le 2 ] && pass || fail "10 MB read in at most 2 seconds"
 
-  # Tables that are not files: none has an entry, and none makes it wait.
+  # Tables that are not files: none has an entry, and none makes the report
+  # wait (the C library would, so it is not asked).
+  local none
+  none="$(report 3072 127 3072 127 20127)"$'\nstatus 0'
   rm -rf "${share:?}" && mkdir -p "$share"
-  alias_case "no table" 'LANG=deutsch\n' 3072 3072
+  expect_eq "no table" "$none" "$(run_with deutsch LC_ALL=C)"
   mkdir "$share/locale.alias"
-  alias_case "a directory for the table" 'LANG=deutsch\n' 3072 3072
+  expect_eq "a directory for the table" "$none" "$(run_with deutsch LC_ALL=C)"
   rmdir "$share/locale.alias" && mkfifo "$share/locale.alias"
-  alias_case "a FIFO for the table" 'LANG=deutsch\n' 3072 3072
+  expect_eq "a FIFO for the table" "$none" "$(run_with deutsch LC_ALL=C)"
   rm "$share/locale.alias" && ln -s /dev/zero "$share/locale.alias"
-  alias_case "/dev/zero for the table" 'LANG=deutsch\n' 3072 3072
+  expect_eq "/dev/zero for the table" "$none" "$(run_with deutsch LC_ALL=C)"
 
-  # The interface language from LANGUAGE, through our table, with the user's
-  # locale one the C library loads.
-  loadable de_DE.UTF-8 || return
+  # The interface language from LANGUAGE, through our table.
   table 'twice it_IT\n'
-  rm -rf "${etc:?}" && mkdir -p "$etc/default"
-  isolated "$etc" "$share" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 LANGUAGE=twice:de "$program" \
-    >"$scratch/out" </dev/null
-  expect_eq "LANGUAGE through the table" "$(report 127 1031 127 1040 65001)" "$(cat "$scratch/out")"
+  expect_eq "LANGUAGE through the table" "$(report 127 1031 127 1040 65001)"$'\nstatus 0' \
+    "$(run_with C LC_ALL=de_DE.UTF-8 LANGUAGE=twice:de)"
 }
 
 "group_$group"

@@ -1,6 +1,5 @@
 #include "posix/codeset_code_page.h"
 
-#include <cctype>
 #include <cstddef>
 #include <cstdlib>
 
@@ -91,18 +90,28 @@ const size_t kCodesetCodePageCount = sizeof kCodesetCodePages / sizeof kCodesetC
 
 namespace {
 
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // Skips what does not tell codesets apart: "utf8", "UTF-8" and "utf_8" are one.
+// In ASCII, whatever the locale: Turkish upper-cases 'i' to a dotted capital.
 const char* NextSignificant(const char* s) {
-  while (*s != '\0' && !std::isalnum(static_cast<unsigned char>(*s))) ++s;
+  while (*s != '\0' && !IsAsciiAlnum(*s)) ++s;
   return s;
+}
+
+int UpperAscii(char c) {
+  const int byte = static_cast<unsigned char>(c);
+  return byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte;
 }
 
 int CompareCodesets(const char* a, const char* b) {
   for (;;) {
     a = NextSignificant(a);
     b = NextSignificant(b);
-    const int ca = std::toupper(static_cast<unsigned char>(*a));
-    const int cb = std::toupper(static_cast<unsigned char>(*b));
+    const int ca = UpperAscii(*a);
+    const int cb = UpperAscii(*b);
     if (ca != cb || ca == '\0') return ca - cb;
     ++a;
     ++b;

@@ -6,25 +6,29 @@
 
 #include <cstring>
 
-#include "posix/line_reader.h"
-
 namespace {
 
-// Where glibc reads aliases: "locale.alias" in each directory of its
-// LOCALE_ALIAS_PATH, which is its localedir; for a C library installed under
-// /usr, as Debian's and every other distribution's is, that one directory.
-const char* const kLocaleAliasFiles[] = {"/usr/share/locale/locale.alias"};
+// Where glibc reads aliases: "locale.alias" in its LOCALE_ALIAS_PATH, which
+// is its localedir; for a C library installed under /usr, as Debian's and
+// every other distribution's is, this one file.
+const char kLocaleAliasTable[] = "/usr/share/locale/locale.alias";
 
-// isspace() in the "C" locale, which the C library reads the file in.
+// isspace() in the "C" locale, which the C library reads the table in.
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+int FoldCase(char c) {
+  const int byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
+}
 
-bool EqualsIgnoringCase(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+// strcasecmp() in the "C" locale, the order the C library sorts aliases in.
+// `name` holds no NUL.
+int CompareIgnoringCase(const char* name, size_t length, const char* alias) {
+  for (size_t i = 0;; ++i) {
+    const int a = i < length ? FoldCase(name[i]) : 0;
+    const int b = FoldCase(alias[i]);
+    if (a != b || a == 0) return a - b;
   }
-  return true;
 }
 
 // No alias has a blank or a NUL in it, or is longer than a line is read.
@@ -36,66 +40,97 @@ bool CouldBeAlias(const char* name, size_t length) {
   return true;
 }
 
-bool Matches(const char* line, size_t length, const char* name, size_t nameLength,
-             LocaleAliasTarget* target) {
-  LocaleAliasEntry entry;
-  if (!ParseLocaleAliasLine(line, length, &entry) || entry.aliasLength != nameLength ||
-      !EqualsIgnoringCase(entry.alias, name, nameLength)) {
-    return false;
+// Hands each entry to `take`, in the order of the table, reading it as the C
+// library does: a line in pieces of at most 399 bytes, of which the first
+// holds the entry. A piece without a newline before its first NUL is taken
+// for the start of a longer line, so the pieces after it are skipped up to
+// one that has such a newline: a NUL byte can hide the line after its own.
+template <typename Take>
+void ForEachEntry(std::FILE* table, Take take) {
+  std::rewind(table);
+  char line[kLocaleAliasLineMax + 1];
+  while (std::fgets(line, sizeof line, table) != nullptr) {
+    const bool complete = std::strchr(line, '\n') != nullptr;
+    LocaleAliasEntry entry;
+    if (ParseLocaleAliasLine(line, &entry)) take(entry);
+    if (complete) continue;
+    while (std::fgets(line, sizeof line, table) != nullptr && std::strchr(line, '\n') == nullptr) {
+    }
   }
-  std::memcpy(target->name, entry.target, entry.targetLength);
-  target->name[entry.targetLength] = '\0';
-  return true;
+}
+
+// `name` came from one line, so it fits.
+void Copy(const char* name, LocaleAliasTarget* target) {
+  std::memcpy(target->name, name, std::strlen(name) + 1);
 }
 
 }  // namespace
 
-bool ParseLocaleAliasLine(const char* line, size_t length, LocaleAliasEntry* entry) {
-  const bool cut = length > kLocaleAliasLineMax;
-  const char* const end = line + (cut ? kLocaleAliasLineMax : length);
-  // The C library stops at a NUL byte as at the end of the line, and then
-  // loses track of where the line ends: a line with one is damaged.
-  if (std::memchr(line, '\0', static_cast<size_t>(end - line)) != nullptr) return false;
-
-  const char* c = line;
-  while (c < end && IsSpace(*c)) ++c;
-  if (c == end || *c == '#') return false;
-  const char* const alias = c;
-  while (c < end && !IsSpace(*c)) ++c;
-  const char* const aliasEnd = c;
-  while (c < end && IsSpace(*c)) ++c;
-  if (c == end) return false;
-  const char* const target = c;
-  while (c < end && !IsSpace(*c)) ++c;
-  // Cut off by the end of what is read, the name may go on beyond it.
-  if (c == end && cut) return false;
-
-  entry->alias = alias;
-  entry->aliasLength = static_cast<size_t>(aliasEnd - alias);
-  entry->target = target;
-  entry->targetLength = static_cast<size_t>(c - target);
+bool ParseLocaleAliasLine(char* line, LocaleAliasEntry* entry) {
+  char* c = line;
+  while (IsSpace(*c)) ++c;
+  if (*c == '\0' || *c == '#') return false;
+  entry->alias = c;
+  while (*c != '\0' && !IsSpace(*c)) ++c;
+  if (*c != '\0') *c++ = '\0';
+  while (IsSpace(*c)) ++c;
+  if (*c == '\0') return false;
+  entry->target = c;
+  while (*c != '\0' && !IsSpace(*c)) ++c;
+  *c = '\0';
   return true;
 }
 
-bool FindLocaleAliasIn(int fd, const char* name, size_t length, LocaleAliasTarget* target) {
+bool FindLocaleAliasIn(std::FILE* table, const char* name, size_t length,
+                       LocaleAliasTarget* target) {
   if (!CouldBeAlias(name, length)) return false;
-  // Of a line longer than the buffer only its start is read anyway.
-  return ReadLines<16384>(fd, [&](const char* line, size_t lineLength, bool) {
-    return Matches(line, lineLength, name, length, target);
+  // Where the entries sort: how many before the name, how many are it.
+  size_t total = 0;
+  size_t before = 0;
+  size_t equal = 0;
+  ForEachEntry(table, [&](const LocaleAliasEntry& entry) {
+    ++total;
+    const int order = CompareIgnoringCase(name, length, entry.alias);
+    if (order > 0) ++before;
+    if (order == 0 && equal++ == 0) Copy(entry.target, target);
   });
+  if (equal == 0) return false;
+
+  // The C library's sort keeps entries of one alias in the table's order, and
+  // its bsearch() halves [low, high) until it meets one of them.
+  size_t low = 0;
+  size_t high = total;
+  size_t met = (low + high) / 2;
+  while (met < before || met >= before + equal) {
+    if (met < before) {
+      low = met + 1;
+    } else {
+      high = met;
+    }
+    met = (low + high) / 2;
+  }
+  if (met == before) return true;
+  size_t seen = 0;
+  ForEachEntry(table, [&](const LocaleAliasEntry& entry) {
+    if (CompareIgnoringCase(name, length, entry.alias) == 0 && seen++ == met - before) {
+      Copy(entry.target, target);
+    }
+  });
+  return true;
 }
 
 bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* target) {
   if (!CouldBeAlias(name, length)) return false;
-  for (const char* path : kLocaleAliasFiles) {
-    // Non-blocking, so that a FIFO in the file's place cannot stall the report.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat status;
-    const bool found = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-                       FindLocaleAliasIn(fd, name, length, target);
+  // Non-blocking, so that a FIFO in the table's place cannot stall the report.
+  const int fd = open(kLocaleAliasTable, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat status;
+  std::FILE* table = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? fdopen(fd, "r") : nullptr;
+  if (table == nullptr) {
     close(fd);
-    if (found) return true;
+    return false;
   }
-  return false;
+  const bool found = FindLocaleAliasIn(table, name, length, target);
+  std::fclose(table);
+  return found;
 }

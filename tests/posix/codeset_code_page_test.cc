@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <set>
 #include <string>
 
@@ -16,33 +17,68 @@ struct CodesetCase {
 
 void PrintTo(const CodesetCase& c, std::ostream* os) { *os << '"' << c.codeset << '"'; }
 
+const CodesetCase kCodesetCases[] = {{"UTF-8", 65001},
+                                     {"ANSI_X3.4-1968", 20127},
+                                     {"ISO-8859-1", 28591},
+                                     {"ISO-8859-9", 28599},
+                                     {"ISO-8859-13", 28603},
+                                     {"ISO-8859-15", 28605},
+                                     {"KOI8-R", 20866},
+                                     {"KOI8-U", 21866},
+                                     {"CP1251", 1251},
+                                     {"GBK", 936},
+                                     {"GB2312", 936},
+                                     {"GB18030", 54936},
+                                     {"BIG5", 950},
+                                     {"EUC-KR", 51949},
+                                     {"EUC-JP", 51932},
+                                     {"TIS-620", 874},
+                                     {"SHIFT_JIS", 932},
+                                     {"IBM437", 437},
+                                     {"MACINTOSH", 10000},
+                                     {"MAC-IS", 10079},
+                                     {"WINDOWS-31J", 932},
+                                     // Spelling does not matter: case, '-' and '_' are folded away.
+                                     {"utf8", 65001},
+                                     {"Utf_8", 65001},
+                                     {"iso88591", 28591},
+                                     {"iso88599", 28599},
+                                     {"eucJP", 51932},
+                                     // No Windows number, or no codeset at all.
+                                     {"ARMSCII-8", 0},
+                                     {"GEORGIAN-PS", 0},
+                                     {"KOI8-T", 0},
+                                     {"PT154", 0},
+                                     {"RK1048", 0},
+                                     {"BIG5-HKSCS", 0},
+                                     {"ISO-8859-10", 0},
+                                     {"ISO-8859-14", 0},
+                                     {"ISO-8859-16", 0},
+                                     {"", 0},
+                                     {"-", 0},
+                                     {"UTF-88", 0},
+                                     {"UTF", 0},
+                                     {"\xFF\x01", 0}};
+
 class CodePageForCodesetTest : public testing::TestWithParam<CodesetCase> {};
 
 TEST_P(CodePageForCodesetTest, GivesMicrosoftsNumber) {
   EXPECT_EQ(CodePageForCodeset(GetParam().codeset), GetParam().codePage) << GetParam().codeset;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codesets, CodePageForCodesetTest,
-    testing::Values(
-        CodesetCase{"UTF-8", 65001}, CodesetCase{"ANSI_X3.4-1968", 20127},
-        CodesetCase{"ISO-8859-1", 28591}, CodesetCase{"ISO-8859-9", 28599},
-        CodesetCase{"ISO-8859-13", 28603}, CodesetCase{"ISO-8859-15", 28605},
-        CodesetCase{"KOI8-R", 20866}, CodesetCase{"KOI8-U", 21866}, CodesetCase{"CP1251", 1251},
-        CodesetCase{"GBK", 936}, CodesetCase{"GB2312", 936}, CodesetCase{"GB18030", 54936},
-        CodesetCase{"BIG5", 950}, CodesetCase{"EUC-KR", 51949}, CodesetCase{"EUC-JP", 51932},
-        CodesetCase{"TIS-620", 874}, CodesetCase{"SHIFT_JIS", 932}, CodesetCase{"IBM437", 437},
-        CodesetCase{"MACINTOSH", 10000}, CodesetCase{"MAC-IS", 10079},
-        CodesetCase{"WINDOWS-31J", 932},
-        // Spelling does not matter: case, '-' and '_' are folded away.
-        CodesetCase{"utf8", 65001}, CodesetCase{"Utf_8", 65001}, CodesetCase{"iso88591", 28591},
-        CodesetCase{"eucJP", 51932},
-        // No Windows number, or no codeset at all.
-        CodesetCase{"ARMSCII-8", 0}, CodesetCase{"GEORGIAN-PS", 0}, CodesetCase{"KOI8-T", 0},
-        CodesetCase{"PT154", 0}, CodesetCase{"RK1048", 0}, CodesetCase{"BIG5-HKSCS", 0},
-        CodesetCase{"ISO-8859-10", 0}, CodesetCase{"ISO-8859-14", 0}, CodesetCase{"ISO-8859-16", 0},
-        CodesetCase{"", 0}, CodesetCase{"-", 0}, CodesetCase{"UTF-88", 0}, CodesetCase{"UTF", 0},
-        CodesetCase{"\xFF\x01", 0}));
+INSTANTIATE_TEST_SUITE_P(Codesets, CodePageForCodesetTest, testing::ValuesIn(kCodesetCases));
+
+// The same in a Turkish locale, where 'i' upper-cases to a dotted capital:
+// the capture asks after setting LC_CTYPE from the environment.
+TEST(CodePageForCodeset, SameInATurkishLocale) {
+  if (std::setlocale(LC_CTYPE, "tr_TR.ISO-8859-9") == nullptr) {
+    GTEST_SKIP() << "tr_TR.ISO-8859-9 is not installed (Debian: locales-all)";
+  }
+  for (const CodesetCase& c : kCodesetCases) {
+    EXPECT_EQ(CodePageForCodeset(c.codeset), c.codePage) << c.codeset;
+  }
+  std::setlocale(LC_CTYPE, "C");
+}
 
 // The codeset of every locale glibc supports, against the Windows code page
 // listed for it.

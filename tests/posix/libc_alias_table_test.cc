@@ -2,25 +2,23 @@
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace {
 
-// Looks `name` up in an alias file holding `content`; "" where it is none.
+// Looks `name` up in an alias table holding `content`; "" where it is none.
 std::string Find(const std::string& content, const std::string& name) {
   const int fd = memfd_create("locale.alias", 0);
   if (fd < 0) return "(no memfd)";
-  if (write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
-      lseek(fd, 0, SEEK_SET) != 0) {
-    close(fd);
-    return "(write failed)";
-  }
+  std::FILE* table = fdopen(fd, "w+");
+  if (table == nullptr) return "(no stream)";
+  std::fwrite(content.data(), 1, content.size(), table);
   LocaleAliasTarget target;
-  const bool found = FindLocaleAliasIn(fd, name.data(), name.size(), &target);
-  close(fd);
+  const bool found = FindLocaleAliasIn(table, name.data(), name.size(), &target);
+  std::fclose(table);
   return found ? std::string(target.name) : "";
 }
 
@@ -28,7 +26,7 @@ struct AliasCase {
   const char* name;
   std::string content;
   std::string alias;
-  const char* target;  // "" for none
+  std::string target;  // "" for none
 };
 
 void PrintTo(const AliasCase& c, std::ostream* os) { *os << c.name; }
@@ -57,22 +55,30 @@ const AliasCase kAliasCases[] = {
     {"HashLaterIsPartOfTheName", "german #de_DE\n", "german", "#de_DE"},
     {"MoreFieldsIgnored", "german de_DE fr_FR # the first\n", "german", "de_DE"},
     {"OneFieldIsNoEntry", "german\ngerman   \n", "german", ""},
-    {"FirstEntryCounts", "german de_DE\ngerman fr_FR\n", "german", "de_DE"},
+    // Of two entries for one alias, the one the C library's binary search
+    // over the sorted entries meets: here the second, then the first.
+    {"TwoEntriesTheSearchMeetsTheLater", "german de_DE\ngerman fr_FR\n", "german", "fr_FR"},
+    {"TwoEntriesTheSearchMeetsTheEarlier", "german de_DE\ngerman fr_FR\nalpha x\n", "german",
+     "de_DE"},
     {"NoFinalNewline", "french fr_FR\ngerman de_DE", "german", "de_DE"},
     {"EmptyFile", "", "german", ""},
-    // Of a line only its first 399 bytes are read.
+    // Of a line only its first 399 bytes are read, and what they hold counts,
+    // a name they cut short included.
     {"LongCommentAfterTheEntry", "german de_DE " + std::string(5000, 'x') + "\n", "german",
      "de_DE"},
     {"EntryEndingAtTheLimit", PaddedEntry(399) + "\n", "german", "de_DE"},
-    {"EntryCutByTheLimit", PaddedEntry(400) + "\nfrench fr_FR\n", "german", ""},
+    {"TargetCutByTheLimit", PaddedEntry(400) + "\nfrench fr_FR\n", "german", "de_D"},
     {"AliasBeyondTheLimit", PaddedEntry(500) + "\n", "german", ""},
     {"LineOfOneMegabyteThenTheEntry", std::string(1 << 20, 'x') + "\ngerman de_DE\n", "german",
      "de_DE"},
-    {"LongLastLineWithoutNewline", "german " + std::string(20000, 'a'), "german", ""},
-    // A NUL byte damages its line, not the next.
+    {"LongLastLineWithoutNewline", "german " + std::string(20000, 'a'), "german",
+     std::string(392, 'a')},
+    // A line is read up to a NUL byte, and the line after it is lost.
     {"NulInTheAlias", std::string("ger\0man de_DE\n", 14), "ger", ""},
-    {"NulAfterTheTarget", std::string("german de_DE\0fr\n", 16), "german", ""},
-    {"NulLineThenEntry", std::string("x\0y\ngerman de_DE\n", 17), "german", "de_DE"},
+    {"NulAfterTheTarget", std::string("german de_DE\0fr\n", 16), "german", "de_DE"},
+    {"NulHidesTheNextLine", std::string("x\0y\ngerman de_DE\nfrench fr_FR\n", 30), "german", ""},
+    {"NulHidesOnlyTheNextLine", std::string("x\0y\ngerman de_DE\nfrench fr_FR\n", 30), "french",
+     "fr_FR"},
     // Names that no alias can be.
     {"EmptyName", "german de_DE\n", "", ""},
     {"NameWithABlank", "german de_DE\n", "german de_DE", ""},
@@ -91,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Files, LocaleAliasCases, testing::ValuesIn(kAliasCases)
                            return info.param.name;
                          });
 
-// The reader's buffer is 16 KiB: an entry may straddle its end, or a long
-// line fill it, wherever they fall.
+// The table is read in blocks: an entry may straddle the end of one, or a
+// long line fill it, wherever they fall.
 TEST(LocaleAlias, EntriesAcrossTheBufferEnd) {
   for (size_t filler = 16360; filler <= 16400; ++filler) {
     const std::string content = "#" + std::string(filler, 'x') + "\ngerman de_DE\n";
@@ -122,11 +128,11 @@ TEST(LocaleAlias, TenMegabytesReadQuickly) {
 }
 
 TEST(ParseLocaleAliasLine, GivesTheFirstTwoFields) {
-  const std::string line = "  korean.euc \tko_KR.eucKR  extra";
+  char line[] = "  korean.euc \tko_KR.eucKR  extra\n";
   LocaleAliasEntry entry;
-  ASSERT_TRUE(ParseLocaleAliasLine(line.data(), line.size(), &entry));
-  EXPECT_EQ(std::string(entry.alias, entry.aliasLength), "korean.euc");
-  EXPECT_EQ(std::string(entry.target, entry.targetLength), "ko_KR.eucKR");
+  ASSERT_TRUE(ParseLocaleAliasLine(line, &entry));
+  EXPECT_STREQ(entry.alias, "korean.euc");
+  EXPECT_STREQ(entry.target, "ko_KR.eucKR");
 }
 
 }  // namespace
