@@ -6,8 +6,11 @@
 
 #include "locale_snapshot.h"
 
-// The nine lines of the report, prompt included. The longest possible report
-// is 308 characters.
+// The longest report: every identifier at its widest ("-2147483648",
+// "65535"), both code pages ten digits.
+const size_t kLongestReport = 308;
+
+// The nine lines of the report, prompt included.
 struct ReportText {
   char bytes[512];
   size_t length;

@@ -52,8 +52,6 @@ expect_user() {  # what, user-lcid, user-ui, code-page
 }
 
 group_streams() {
-  local c_utf8
-  c_utf8=$(report 127 127 127 127 65001 | sed -n '2p;4p;6,9p')
   run LC_ALL=C.UTF-8 </dev/null
   expect_user "standard input empty" 127 127 65001
   [ "$(wc -l <"$scratch/out")" -eq 9 ] && pass || fail "nine lines, each ending in a newline"
@@ -86,7 +84,6 @@ group_streams() {
     "$(cat "$scratch/err")"
   env -i LC_ALL=C.UTF-8 "$program" </dev/null >/dev/full 2>&-
   expect_eq "/dev/full, standard error closed: status" 1 "$?"
-  [ -n "$c_utf8" ] && pass
 }
 
 group_locales() {

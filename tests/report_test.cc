@@ -106,7 +106,7 @@ TEST(ReportFormat, LongestReportFitsWhole) {
   const LocaleSnapshot widest = {0x80000000, 0x80000000, 0xFFFF,     0xFFFF,
                                  0xFFFF,     0xFFFF,     4294967295, 4294967295};
   const ReportText report = FormatReport(widest);
-  EXPECT_EQ(report.length, 308u);
+  EXPECT_EQ(report.length, kLongestReport);
   EXPECT_EQ(std::string(report.bytes + report.length - 16, 16), "Hit [Enter] key\n");
 }
 
