@@ -3,7 +3,7 @@
 # locale reporter, and /bin/true, what any dynamically linked program costs
 # to start and end. Prints a Markdown table: instructions counted by callgrind
 # (repeatable, unlike time), wall time by hyperfine, peak memory by GNU time;
-# then the size of the Windows program. Standard input is /dev/null throughout.
+# then the sizes of the Windows programs. Standard input is /dev/null throughout.
 # Needs valgrind, hyperfine and time (Debian packages of those names).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,10 +51,13 @@ for locale in C.UTF-8 de_DE.UTF-8; do
 done
 
 echo
-if command -v i686-w64-mingw32-g++-posix >/dev/null; then
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --target locale-report >/dev/null
-  echo "Windows program: $(stat -c %s build/windows/locale-report.exe) bytes (build/windows/locale-report.exe, stripped)"
-else
-  echo "Windows program: not built (no i686-w64-mingw32-g++-posix)"
-fi
+for windows in "windows i686-w64-mingw32-g++-posix" "windows64 x86_64-w64-mingw32-g++-posix"; do
+  read -r preset compiler <<<"$windows"
+  if command -v "$compiler" >/dev/null; then
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target locale-report >/dev/null
+    echo "Windows program ($preset): $(stat -c %s "build/$preset/locale-report.exe") bytes (stripped)"
+  else
+    echo "Windows program ($preset): not built (no $compiler)"
+  fi
+done
