@@ -100,14 +100,16 @@ bool FindLocaleAliasIn(std::FILE* table, const char* name, size_t length,
   // its bsearch() halves [low, high) until it meets one of them.
   size_t low = 0;
   size_t high = total;
-  size_t met = (low + high) / 2;
-  while (met < before || met >= before + equal) {
+  size_t met;
+  for (;;) {
+    met = (low + high) / 2;
     if (met < before) {
       low = met + 1;
-    } else {
+    } else if (met >= before + equal) {
       high = met;
+    } else {
+      break;
     }
-    met = (low + high) / 2;
   }
   if (met == before) return true;
   size_t seen = 0;
