@@ -6,7 +6,9 @@
 
 #include "capture.h"
 
-LocaleSnapshot CaptureLocaleSnapshot() {
+// Windows takes no locale from the environment, so nothing goes unloaded.
+LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable) {
+  unloadable->count = 0;
   // One statement per query keeps them in the report's order.
   LocaleSnapshot snapshot;
   snapshot.systemLcid = GetSystemDefaultLCID();

@@ -8,6 +8,7 @@
 
 #include "capture.h"
 #include "report.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -28,7 +29,16 @@ int main() {
   std::setvbuf(stdout, outBuffer, IsCharacterDevice(stdout) ? _IONBF : _IOFBF, sizeof outBuffer);
   std::setvbuf(stdin, inBuffer, _IOFBF, sizeof inBuffer);
 
-  const LocaleSnapshot snapshot = CaptureLocaleSnapshot();
+  UnloadableSettings unloadable;
+  const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&unloadable);
+  // Why the user lines say "C", before the report that shows it.
+  for (size_t i = 0; i < unloadable.count; ++i) {
+    const UnloadableSetting& setting = unloadable.settings[i];
+    std::fprintf(stderr,
+                 "locale-report: %s=%s cannot be loaded: programs that take their locale from "
+                 "the environment run in the C locale\n",
+                 setting.variable, ToTerminalText(setting.value).bytes);
+  }
   const int error = PresentReport(snapshot, stdout, stdin);
   std::fclose(stdin);
   if (error != 0) {

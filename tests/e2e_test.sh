@@ -45,10 +45,14 @@ run() {
 # The system lines of this machine, whatever its locale file says: the user
 # lines are what these tests look at outside the 'system' group.
 user_lines() { sed -n '2p;4p;6,9p' "$scratch/out"; }
-expect_user() {  # what, user-lcid, user-ui, code-page
+expect_user() {  # what, user-lcid, user-ui, code-page[, standard error]
   expect_eq "$1" "$(report 0 "$2" 0 "$3" "$4" | sed -n '2p;4p;6,9p')" "$(user_lines)"
   expect_eq "$1: status" 0 "$status"
-  expect_eq "$1: standard error" "" "$err"
+  expect_eq "$1: standard error" "${5:-}" "$err"
+}
+# The warning for each VARIABLE=value given, as the program shows it.
+unloadable() {
+  printf 'locale-report: %s cannot be loaded: programs that take their locale from the environment run in the C locale\n' "$@"
 }
 
 group_streams() {
@@ -116,9 +120,41 @@ group_locales() {
   expect_user "LANGUAGE honoured in C.UTF-8" 127 7 65001
   # A locale that is not installed is "C" to the C library.
   run LC_ALL=xx_YY.UTF-8
-  expect_user "a locale that is not installed" 127 127 20127
+  expect_user "a locale that is not installed" 127 127 20127 "$(unloadable LC_ALL=xx_YY.UTF-8)"
   run LANG=de_DE.UTF-8 LC_ALL=../../../etc/passwd
-  expect_user "a path for a name" 127 127 20127
+  expect_user "a path for a name" 127 127 20127 "$(unloadable LC_ALL=../../../etc/passwd)"
+
+  # One setting the C library cannot load, for any category, leaves them all
+  # "C" for every program that takes its locale from the environment, and the
+  # report says which. What such a program gets (wc -m counts a two-byte
+  # character as one only in UTF-8) must agree with the code page shown.
+  loading_case() {  # what, user-lcid, user-ui, code-page, standard error, variables...
+    local what=$1 chars
+    run "${@:6}"
+    expect_user "$@"
+    chars=$(printf '\xc3\xa4' | env -i ${locpath:+LOCPATH=$locpath} "${@:6}" wc -m)
+    expect_eq "$what: what wc -m gets" "$([ "$4" = 65001 ] && echo 1 || echo 2)" "$chars"
+  }
+  loading_case "everything loads" 1031 1031 65001 "" LANG=de_DE.UTF-8
+  loading_case "LC_TIME cannot be loaded" 127 127 20127 "$(unloadable LC_TIME=en_XX.UTF-8)" \
+    LANG=de_DE.UTF-8 LC_TIME=en_XX.UTF-8
+  loading_case "a codeset alone" 127 127 20127 "$(unloadable LC_CTYPE=UTF-8)" \
+    LANG=en_US.UTF-8 LC_CTYPE=UTF-8
+  loading_case "categories the report does not show" 127 127 20127 \
+    "$(unloadable LC_NUMERIC=xx_YY.UTF-8 LC_PAPER=yy_ZZ.UTF-8)" \
+    LANG=de_DE.UTF-8 LC_PAPER=yy_ZZ.UTF-8 LC_NUMERIC=xx_YY.UTF-8
+  loading_case "LANG cannot be loaded" 127 127 20127 "$(unloadable LANG=xx_YY.UTF-8)" \
+    LANG=xx_YY.UTF-8 LC_TIME=de_DE.UTF-8
+  loading_case "LC_ALL over what cannot be loaded" 1036 1036 65001 "" \
+    LC_TIME=xx_YY.UTF-8 LC_ALL=fr_FR.UTF-8
+  loading_case "an escape sequence in the value" 127 127 20127 \
+    "$(unloadable 'LC_MESSAGES=\x1B]0;owned\x07\x1B[2J\\')" \
+    LANG=de_DE.UTF-8 LC_MESSAGES=$'\e]0;owned\a\e[2J\\'
+
+  # The program's own message is the same whatever the environment.
+  env -i ${locpath:+LOCPATH=$locpath} LANG=de_DE.UTF-8 "$program" </dev/null >/dev/full 2>"$scratch/err"
+  expect_eq "/dev/full under LANG=de_DE.UTF-8: message" \
+    "locale-report: write error: No space left on device" "$(cat "$scratch/err")"
 }
 
 # Whatever the environment and the streams hold, the program ends with the
@@ -127,20 +163,21 @@ group_hostile() {
   require_locales
   local huge
   huge=$(head -c 100000 /dev/zero | tr '\0' 'a')
+  # A value is shown cut and escaped.
   run LANG="$huge"
-  expect_user "LANG of 100 KB" 127 127 20127
+  expect_user "LANG of 100 KB" 127 127 20127 "$(unloadable "LANG=${huge:0:64}...")"
   run LC_ALL="$huge" LANG=de_DE.UTF-8
-  expect_user "LC_ALL of 100 KB" 127 127 20127
+  expect_user "LC_ALL of 100 KB" 127 127 20127 "$(unloadable "LC_ALL=${huge:0:64}...")"
   run LC_ALL=de_DE.UTF-8 LANGUAGE="$huge"
   expect_user "LANGUAGE of 100 KB" 1031 3072 65001
   run LC_ALL="$(every_byte)"
-  expect_user "LC_ALL of bytes 1 to 255" 127 127 20127
+  expect_user "LC_ALL of bytes 1 to 255" 127 127 20127 "$(unloadable "LC_ALL=$(printf '\\x%02X' $(seq 31)) !\"#\$%&'()*+,-./0123456789:;<=>?@...")"
   run LC_ALL=de_DE.UTF-8 LANGUAGE="$(every_byte)"
   expect_user "LANGUAGE of bytes 1 to 255" 1031 3072 65001
   run LC_ALL=../../../../../etc/passwd
-  expect_user "LC_ALL a relative path" 127 127 20127
+  expect_user "LC_ALL a relative path" 127 127 20127 "$(unloadable LC_ALL=../../../../../etc/passwd)"
   run LANG=/nonexistent/de_DE.UTF-8
-  expect_user "LANG an absolute path" 127 127 20127
+  expect_user "LANG an absolute path" 127 127 20127 "$(unloadable LANG=/nonexistent/de_DE.UTF-8)"
   run LC_ALL=de_DE.UTF-8 LANGUAGE=../de:/etc
   expect_user "LANGUAGE a path" 1031 3072 65001
   run LC_ALL= LANG= LANGUAGE= LC_TIME= LC_MESSAGES= LC_CTYPE=
@@ -295,8 +332,9 @@ group_alias_file() {
   local none
   none=$(reported 3072 127 3072 127 20127)
   alias_case() {  # what, name, the locale the C library loads for it
-    local expected=$none
+    local expected
     expect_eq "$1: the C library loads $3" "$(loaded "$3")" "$(loaded "$2")"
+    expected=$(unloadable "LC_ALL=$2"; printf '%s\n' "$none")
     [ "$3" = C ] || expected=$(run_with "$3" LC_ALL="$3")
     expect_eq "$1: the report" "$expected" "$(run_with "$2" LC_ALL="$2")"
   }

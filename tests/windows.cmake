@@ -7,7 +7,7 @@ set(googletest_source /usr/src/googletest)
 if(EXISTS ${googletest_source}/CMakeLists.txt)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-  add_executable(unit_tests report_test.cc)
+  add_executable(unit_tests report_test.cc terminal_text_test.cc)
   # The capture against stand-ins for the eight queries: a binary of its own,
   # since the stand-ins replace kernel32's for everything linked with them.
   add_executable(capture_test capture-win32_test.cc)

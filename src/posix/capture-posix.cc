@@ -12,6 +12,7 @@
 #include "posix/codeset_code_page.h"
 #include "posix/libc_alias_table.h"
 #include "posix/locale_conf.h"
+#include "posix/locale_environment.h"
 #include "posix/locale_name_to_lcid.h"
 
 namespace {
@@ -39,17 +40,9 @@ uint32_t LcidOf(const char* name, size_t length) {
 
 uint32_t LcidOf(const char* name) { return LcidOf(name, std::strlen(name)); }
 
-// What the C library resolves a category to from the environment. A locale
-// that is not installed leaves the category at "C".
-const char* ResolveCategory(int category) {
-  const char* name = std::setlocale(category, "");
-  return name != nullptr ? name : "C";
-}
-
 // gettext's rule: LANGUAGE, a list of languages by preference, is consulted
 // unless messages are in the "C" locale.
-uint32_t UserUiLcid() {
-  const char* messages = ResolveCategory(LC_MESSAGES);
+uint32_t UserUiLcid(const char* messages) {
   const char* languages = std::getenv("LANGUAGE");
   if (languages != nullptr && std::strcmp(messages, "C") != 0 &&
       std::strcmp(messages, "POSIX") != 0) {
@@ -62,17 +55,27 @@ uint32_t UserUiLcid() {
 
 }  // namespace
 
-LocaleSnapshot CaptureLocaleSnapshot() {
+LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable) {
   LocaleConf conf = {};
   for (const char* path : kLocaleConfPaths) {
     if (ReadLocaleConf(path, &conf)) break;
   }
   const uint32_t systemLcid = LcidOf(FirstSet(conf.lcAll, conf.lcCtype, conf.lang));
   const uint32_t systemUiLcid = LcidOf(FirstSet(conf.lcAll, conf.lcMessages, conf.lang));
-  const uint32_t userLcid = LcidOf(ResolveCategory(LC_TIME));
-  const uint32_t userUiLcid = UserUiLcid();
-  std::setlocale(LC_CTYPE, "");
+
+  // The user's locale as programs that take it from the environment get it:
+  // the C library loads every category, or none where one cannot be loaded,
+  // which leaves them all "C". Each name is read back before the next call.
+  if (std::setlocale(LC_ALL, "") == nullptr) {
+    FindUnloadableSettings(unloadable);
+  } else {
+    unloadable->count = 0;
+  }
+  const uint32_t userLcid = LcidOf(std::setlocale(LC_TIME, nullptr));
+  const uint32_t userUiLcid = UserUiLcid(std::setlocale(LC_MESSAGES, nullptr));
   const uint32_t codePage = CodePageForCodeset(nl_langinfo(CODESET));
+  // The program's own messages stay in the locale it started in.
+  std::setlocale(LC_ALL, "C");
 
   LocaleSnapshot snapshot;
   snapshot.systemLcid = systemLcid;

@@ -16,7 +16,8 @@ extern const size_t kCodesetCodePageCount;
 
 // The Windows code-page number of a POSIX codeset name as nl_langinfo(CODESET)
 // gives it ("UTF-8", "ISO-8859-15", "ANSI_X3.4-1968"). ASCII case, '-' and
-// '_' do not matter, whatever the locale, so "utf8" is UTF-8 too. 0 for a codeset Windows has no number for.
+// '_' do not matter, whatever the locale, so "utf8" is UTF-8 too. 0 for a
+// codeset Windows has no number for.
 uint32_t CodePageForCodeset(const char* codeset);
 
 #endif  // LOCALE_REPORT_POSIX_CODESET_CODE_PAGE_H_

@@ -1,0 +1,26 @@
+#include "terminal_text.h"
+
+TerminalText ToTerminalText(const char* text) {
+  TerminalText shown;
+  char* out = shown.bytes;
+  size_t taken = 0;
+  for (; text[taken] != '\0' && taken < kTerminalTextShown; ++taken) {
+    const unsigned char byte = static_cast<unsigned char>(text[taken]);
+    if (byte == '\\') {
+      *out++ = '\\';
+      *out++ = '\\';
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      *out++ = static_cast<char>(byte);
+    } else {
+      *out++ = '\\';
+      *out++ = 'x';
+      *out++ = "0123456789ABCDEF"[byte >> 4];
+      *out++ = "0123456789ABCDEF"[byte & 0xF];
+    }
+  }
+  if (text[taken] != '\0') {
+    for (const char* dot = "..."; *dot != '\0'; ++dot) *out++ = *dot;
+  }
+  *out = '\0';
+  return shown;
+}
