@@ -58,7 +58,8 @@ else()
   endforeach()
 endif()
 
-# The download: the program and the README in the zip, and its checksum.
+# The download: the program, the README and the licence in the zip, and its
+# checksum.
 add_test(NAME package COMMAND sh -c
-  "'${CMAKE_CPACK_COMMAND}' -G ZIP >/dev/null && '${CMAKE_COMMAND}' -E tar tf ${LOCALE_REPORT_ZIP}.zip | sort | tr '\\n' ' ' | grep -x 'README.md locale-report.exe ' && sha256sum -c ${LOCALE_REPORT_ZIP}.zip.sha256"
+  "'${CMAKE_CPACK_COMMAND}' -G ZIP >/dev/null && '${CMAKE_COMMAND}' -E tar tf ${LOCALE_REPORT_ZIP}.zip | sort | tr '\\n' ' ' | grep -x 'LICENSE.txt README.md locale-report.exe ' && sha256sum -c ${LOCALE_REPORT_ZIP}.zip.sha256"
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
