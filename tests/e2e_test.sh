@@ -262,6 +262,8 @@ group_system() {
   system_case "10 MB of comments, then the setting" - \
     "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n" 1046 1046
   system_case "a line of 1 MB, then the setting" - "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP\n" 1041 1041
+  system_case "the rest of a line too long is no line of its own" - \
+    "#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n" 127 127
 
   # A locale file that exists but cannot be read hides the other one.
   rm -rf "${scratch:?}/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"

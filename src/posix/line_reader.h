@@ -8,13 +8,11 @@
 #include <cstring>
 
 // Reads `fd` from where it stands to its end through one buffer of N bytes
-// and hands its lines, without their newlines, to `take(line, length, whole)`
-// one at a time. A line that fills the buffer is handed over as its first N
-// bytes with `whole` false, and the rest of it is skipped: an untrusted file
-// costs no more memory than that, however long its lines. Stops, returning
-// true, as soon as `take` returns true.
+// and hands its lines, without their newlines, to `take(line, length)` one
+// at a time. A line that fills the buffer is skipped, all of it: an untrusted
+// file costs no more memory than that, however long its lines.
 template <size_t N, typename Take>
-bool ReadLines(int fd, Take take) {
+void ReadLines(int fd, Take take) {
   char buffer[N];
   size_t used = 0;
   bool skipping = false;
@@ -29,20 +27,19 @@ bool ReadLines(int fd, Take take) {
     const char* const end = buffer + used;
     while (const char* newline =
                static_cast<const char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
-      if (!skipping && take(line, static_cast<size_t>(newline - line), true)) return true;
+      if (!skipping) take(line, static_cast<size_t>(newline - line));
       skipping = false;
       line = newline + 1;
     }
     used = static_cast<size_t>(end - line);
     if (used == N) {
-      if (!skipping && take(static_cast<const char*>(buffer), N, false)) return true;
       skipping = true;
       used = 0;
     } else {
       std::memmove(buffer, line, used);
     }
   }
-  return !skipping && used > 0 && take(static_cast<const char*>(buffer), used, true);
+  if (!skipping && used > 0) take(static_cast<const char*>(buffer), used);
 }
 
 #endif  // LOCALE_REPORT_POSIX_LINE_READER_H_

@@ -75,10 +75,8 @@ void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf) {
 
 void ReadLocaleConfFrom(int fd, LocaleConf* conf) {
   // A line that fills the 1 KiB buffer is too long to be a setting.
-  ReadLines<1024>(fd, [conf](const char* line, size_t length, bool whole) {
-    if (whole) ParseLocaleConfLine(line, length, conf);
-    return false;
-  });
+  ReadLines<1024>(
+      fd, [conf](const char* line, size_t length) { ParseLocaleConfLine(line, length, conf); });
 }
 
 bool ReadLocaleConf(const char* path, LocaleConf* conf) {

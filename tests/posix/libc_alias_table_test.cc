@@ -97,18 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Files, LocaleAliasCases, testing::ValuesIn(kAliasCases)
                            return info.param.name;
                          });
 
-// The table is read in blocks: an entry may straddle the end of one, or a
-// long line fill it, wherever they fall.
-TEST(LocaleAlias, EntriesAcrossTheBufferEnd) {
-  for (size_t filler = 16360; filler <= 16400; ++filler) {
-    const std::string content = "#" + std::string(filler, 'x') + "\ngerman de_DE\n";
-    EXPECT_EQ(Find(content, "german"), "de_DE") << "filler " << filler;
-    const std::string padded = "\n" + PaddedEntry(filler) + "\nfrench fr_FR\n";
-    EXPECT_EQ(Find(padded, "german"), "") << "a cut entry, filler " << filler;
-    EXPECT_EQ(Find(padded, "french"), "fr_FR") << "the line after, filler " << filler;
-  }
-}
-
 TEST(LocaleAlias, BinaryFileHasNoEntryForAName) {
   std::string bytes;
   for (int i = 0; i < 400; ++i) {
