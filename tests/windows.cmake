@@ -50,8 +50,18 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     add_test(NAME e2e_${group} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows.sh ${group}
       ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:locale-report> ${TEST_LOCPATH})
   endforeach()
-  set_tests_properties(${wine_tests} PROPERTIES
-    ENVIRONMENT "WINE=${WINE_PROGRAM};WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine" SKIP_RETURN_CODE 77 TIMEOUT 600)
+  # Making a prefix writes some 700 MB, so it is made once, before the tests,
+  # and each test's own is linked to it.
+  set(wine_template ${CMAKE_BINARY_DIR}/wine/template)
+  add_test(NAME wine_prefix COMMAND sh -c "rm -rf '${wine_template}' &&
+    WINEPREFIX='${wine_template}' '${CMAKE_CROSSCOMPILING_EMULATOR}' --version &&
+    { WINEPREFIX='${wine_template}' wineserver -k; true; }")
+  add_test(NAME wine_prefix_removed COMMAND ${CMAKE_COMMAND} -E rm -rf ${wine_template})
+  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+  set_tests_properties(wine_prefix_removed PROPERTIES FIXTURES_CLEANUP wine)
+  set_tests_properties(${wine_tests} PROPERTIES FIXTURES_REQUIRED wine)
+  set_tests_properties(wine_prefix ${wine_tests} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 ENVIRONMENT
+    "WINE=${WINE_PROGRAM};WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine;WINE_TEMPLATE=${wine_template}")
 else()
   foreach(test ${wine_tests})
     add_skipped_test(${test} "${LOCALE_REPORT_WINE} (Debian: ${LOCALE_REPORT_WINE_PACKAGES}) is not installed")

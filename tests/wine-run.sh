@@ -3,21 +3,41 @@
 # The loader is $WINE (default: wine; the 64-bit programs need wine64's).
 # With WINEPREFIX set, in that prefix; otherwise in a throw-away prefix of its
 # own under WINE_RUN_DIR (default: the temporary directory), removed after.
-# Standard streams and the exit status are the program's. (A plain sh script:
-# bash would complain about the Windows locale names Wine takes in LC_ALL.)
+# A prefix that does not exist yet is made first: linked to the ready prefix
+# WINE_TEMPLATE where there is one, else by wineboot, which writes some 700 MB
+# (Wine replaces the files it changes rather than writing into them, so a
+# linked prefix leaves the template as it was). Exits 77 (skipped) where the
+# loader cannot run here, as on a kernel without 32-bit support. Standard
+# streams and the exit status are the program's. (A plain sh script: bash
+# would complain about the Windows locale names Wine takes in LC_ALL.)
 export WINEDEBUG=-all
 # No .NET or browser engine is needed; not asking for them saves seconds.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=${WINE:-wine}
+if ! why=$("$wine" --version 2>&1); then
+  echo "skipped: $wine cannot run here: $why"
+  exit 77
+fi
+
+make_prefix() {
+  [ -d "$WINEPREFIX/drive_c" ] && return 0
+  mkdir -p "$WINEPREFIX" || return 1
+  if [ -d "${WINE_TEMPLATE:-}/drive_c" ]; then
+    cp -al "$WINE_TEMPLATE/." "$WINEPREFIX"
+  else
+    "$wine" wineboot -i >/dev/null 2>&1 </dev/null
+  fi
+}
 
 if [ -n "${WINEPREFIX:-}" ]; then
+  make_prefix || exit 1
   exec "$wine" "$@"
 fi
 parent=${WINE_RUN_DIR:-${TMPDIR:-/tmp}}
 mkdir -p "$parent" || exit 1
 WINEPREFIX=$(mktemp -d "$parent/prefix.XXXXXX") || exit 1
 export WINEPREFIX
-"$wine" wineboot -i >/dev/null 2>&1 </dev/null
+make_prefix || exit 1
 "$wine" "$@"
 status=$?
 wineserver -k 2>/dev/null
