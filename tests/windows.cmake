@@ -2,9 +2,10 @@
 # toolchain file names the loader and makes tests/wine-run.sh the emulator).
 # Each test gets a throw-away Wine prefix of its own under the build tree.
 
-# GoogleTest for the target, built from Debian's sources where they are.
+# GoogleTest for the target, built from Debian's sources where they are, and
+# where a Wine loader can run what is built with it.
 set(googletest_source /usr/src/googletest)
-if(EXISTS ${googletest_source}/CMakeLists.txt)
+if(CMAKE_CROSSCOMPILING_EMULATOR AND EXISTS ${googletest_source}/CMakeLists.txt)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
   # Built as the tests' own code is: at -O3 it took 16 s of each build.
@@ -20,7 +21,7 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
       target_link_options(${test} PRIVATE -static)
     endif()
   endforeach()
-else()
+elseif(CMAKE_CROSSCOMPILING_EMULATOR)
   foreach(test unit_tests capture_test)
     add_skipped_test(${test} "GoogleTest's sources (Debian: googletest) are not installed")
   endforeach()
@@ -40,7 +41,7 @@ add_test(NAME windows_resources
 set_tests_properties(windows_resources PROPERTIES SKIP_RETURN_CODE 77)
 
 set(wine_tests e2e_locales e2e_apart e2e_streams e2e_console)
-if(TARGET unit_tests)
+if(TARGET unit_tests OR NOT CMAKE_CROSSCOMPILING_EMULATOR)
   list(APPEND wine_tests unit_tests capture_test)
 endif()
 if(CMAKE_CROSSCOMPILING_EMULATOR)
@@ -65,8 +66,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(wine_prefix ${wine_tests} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
     "WINE=${WINE_PROGRAM};WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine;WINE_TEMPLATE=${wine_template}")
 else()
+  set(why "${LOCALE_REPORT_WINE} (Debian: ${LOCALE_REPORT_WINE_PACKAGES}) is not installed")
+  if(WINE_PROGRAM)
+    string(REPLACE "'" "" why "${WINE_PROGRAM} cannot run here: ${LOCALE_REPORT_WINE_ERROR}")
+  endif()
   foreach(test ${wine_tests})
-    add_skipped_test(${test} "${LOCALE_REPORT_WINE} (Debian: ${LOCALE_REPORT_WINE_PACKAGES}) is not installed")
+    add_skipped_test(${test} "${why}")
   endforeach()
 endif()
 
