@@ -11,6 +11,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR AND EXISTS ${googletest_source}/CMakeLists.txt)
   # Built as the tests' own code is: at -O3 it took 16 s of each build.
   set_target_properties(gtest gtest_main PROPERTIES COMPILE_OPTIONS -O1)
   add_executable(unit_tests report_test.cc terminal_text_test.cc)
+  set_target_properties(unit_tests PROPERTIES UNITY_BUILD ON)
   # The capture against stand-ins for the eight queries: a binary of its own,
   # since the stand-ins replace kernel32's for everything linked with them.
   add_executable(capture_test capture-win32_test.cc)
