@@ -64,7 +64,8 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_prefix_removed PROPERTIES FIXTURES_CLEANUP wine)
   set_tests_properties(${wine_tests} PROPERTIES FIXTURES_REQUIRED wine)
-  set_tests_properties(wine_prefix ${wine_tests} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
+  set_tests_properties(${wine_tests} PROPERTIES SKIP_RETURN_CODE 77)
+  set_tests_properties(wine_prefix ${wine_tests} PROPERTIES ENVIRONMENT
     "WINE=${WINE_PROGRAM};WINE_RUN_DIR=${CMAKE_BINARY_DIR}/wine;WINE_TEMPLATE=${wine_template}")
 else()
   set(why "${LOCALE_REPORT_WINE} (Debian: ${LOCALE_REPORT_WINE_PACKAGES}) is not installed")

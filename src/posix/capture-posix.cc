@@ -66,11 +66,8 @@ LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable) {
   // The user's locale as programs that take it from the environment get it:
   // the C library loads every category, or none where one cannot be loaded,
   // which leaves them all "C". Each name is read back before the next call.
-  if (std::setlocale(LC_ALL, "") == nullptr) {
-    FindUnloadableSettings(unloadable);
-  } else {
-    unloadable->count = 0;
-  }
+  unloadable->count = 0;
+  if (std::setlocale(LC_ALL, "") == nullptr) FindUnloadableSettings(unloadable);
   const uint32_t userLcid = LcidOf(std::setlocale(LC_TIME, nullptr));
   const uint32_t userUiLcid = UserUiLcid(std::setlocale(LC_MESSAGES, nullptr));
   const uint32_t codePage = CodePageForCodeset(nl_langinfo(CODESET));

@@ -66,7 +66,6 @@ void FindUnloadableSettings(UnloadableSettings* unloadable) {
       std::setlocale(category, "C");
     }
   }
-  unloadable->count = 0;
   for (size_t variable = 0; variable <= kLcAll; ++variable) {
     if (!unloadableVariable[variable]) continue;
     unloadable->settings[unloadable->count++] = {VariableName(variable),
