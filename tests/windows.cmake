@@ -57,10 +57,13 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # Making a prefix writes some 700 MB, so it is made once, before the tests,
   # and each test's own is linked to it.
   set(wine_template ${CMAKE_BINARY_DIR}/wine/template)
+  # The tests' prefixes are linked to it, and must leave its registry as it was.
   add_test(NAME wine_prefix COMMAND sh -c "rm -rf '${wine_template}' &&
     WINEPREFIX='${wine_template}' '${CMAKE_CROSSCOMPILING_EMULATOR}' --version &&
-    { WINEPREFIX='${wine_template}' wineserver -k; true; }")
-  add_test(NAME wine_prefix_removed COMMAND ${CMAKE_COMMAND} -E rm -rf ${wine_template})
+    { WINEPREFIX='${wine_template}' wineserver -k; true; } &&
+    cd '${wine_template}' && sha256sum *.reg >registry.sha256")
+  add_test(NAME wine_prefix_removed COMMAND sh -c "cd '${wine_template}' && sha256sum -c registry.sha256;
+    status=$?; cd / && rm -rf '${wine_template}' && exit $status")
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_prefix_removed PROPERTIES FIXTURES_CLEANUP wine)
   set_tests_properties(${wine_tests} PROPERTIES FIXTURES_REQUIRED wine)
