@@ -41,9 +41,9 @@ const ReportCase kReportCases[] = {
      "GetOEMCP: 850\n"
      "Hit [Enter] key\n"},
     {"SortIdentifierAndDistinctFields",
-     {66567, 0x00010407, 0x0407, 0x0409, 0x0C0A, 0x0411, 65001, 20127},
+     {66567, 0x00040411, 0x0407, 0x0409, 0x0C0A, 0x0411, 65001, 20127},
      "GetSystemDefaultLCID: 0x00010407 (66567)\n"
-     "GetUserDefaultLCID: 0x00010407 (66567)\n"
+     "GetUserDefaultLCID: 0x00040411 (263185)\n"
      "GetSystemDefaultLangID: 0x0407 (1031)\n"
      "GetUserDefaultLangID: 0x0409 (1033)\n"
      "GetSystemDefaultUILanguage: 0x0C0A (3082)\n"
