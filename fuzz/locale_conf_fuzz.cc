@@ -1,14 +1,17 @@
-// The locale file reader on any bytes: it reads through one small buffer, so
-// what it finds must be exactly what a line-by-line reading finds, and every
-// value kept must be a plain name.
+// The locale file readers on any bytes. systemd's reads through one small
+// buffer, so what it finds must be exactly what a line-by-line reading finds,
+// and every value kept must be a plain name; pam_env's keeps every value
+// within its slot.
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "posix/env_file.h"
 #include "posix/locale_conf.h"
 
 namespace {
@@ -49,12 +52,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line += length + 1;
   }
 
-  const char* streamedValues[] = {streamed.lcAll, streamed.lcCtype, streamed.lcMessages,
-                                  streamed.lang};
-  const char* directValues[] = {direct.lcAll, direct.lcCtype, direct.lcMessages, direct.lang};
-  for (size_t i = 0; i < 4; ++i) {
-    CheckValue(streamedValues[i]);
-    Require(std::strcmp(streamedValues[i], directValues[i]) == 0);
+  for (size_t i = 0; i < kLocaleVariableCount; ++i) {
+    CheckValue(streamed.values[i]);
+    Require(std::strcmp(streamed.values[i], direct.values[i]) == 0);
   }
+
+  // The envfile reader, on the same bytes, keeps every value terminated.
+  if (size == 0) return 0;
+  std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "r");
+  Require(file != nullptr);
+  LocaleConf env = {};
+  Require(ReadEnvFile(file, &env) == 0);
+  std::fclose(file);
+  for (const auto& value : env.values) Require(strnlen(value, sizeof value) < sizeof value);
   return 0;
 }

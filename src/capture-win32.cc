@@ -6,9 +6,10 @@
 
 #include "capture.h"
 
-// Windows takes no locale from the environment, so nothing goes unloaded.
-LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable) {
-  unloadable->count = 0;
+// Windows takes no locale from the environment or a file, so there is nothing
+// to note.
+LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
+  notes->count = 0;
   // One statement per query keeps them in the report's order.
   LocaleSnapshot snapshot;
   snapshot.systemLcid = GetSystemDefaultLCID();

@@ -5,23 +5,43 @@
 
 #include "locale_snapshot.h"
 
-// A variable of the environment that names a locale the platform could not
-// load, which leaves every program that takes its locale from there in "C".
-struct UnloadableSetting {
-  const char* variable;
-  const char* value;
+enum CaptureNoteKind {
+  // `variable` names `value`, a locale that cannot be loaded, so that every
+  // program that takes its whole locale from there runs in "C".
+  kNoteUnloadable,
+  // The file `source` exists but cannot be read: `error`, an errno, or 0
+  // where it is no regular file.
+  kNoteUnreadable,
+  // The files `source` and `other` name different locales.
+  kNoteFilesDisagree,
 };
 
-// The unloadable settings a capture found, in the order locale(1) lists the
-// variables: LANG, the categories, LC_ALL.
-struct UnloadableSettings {
-  UnloadableSetting settings[16];
+// More of a value than is ever shown.
+const size_t kNoteValueMax = 255;
+
+// What a capture noticed that the lines alone do not tell: why a line shows
+// "C", or a file that could not be used.
+struct CaptureNote {
+  CaptureNoteKind kind;
+  // The file it comes from; nullptr for the environment.
+  const char* source;
+  const char* variable;
+  // The value, cut after kNoteValueMax bytes.
+  char value[kNoteValueMax + 1];
+  int error;
+  const char* other;
+};
+
+// The environment's notes first, in the order locale(1) lists the variables
+// (LANG, the categories, LC_ALL), then the system files'.
+struct CaptureNotes {
+  CaptureNote notes[32];
   size_t count;
 };
 
 // Asks the platform for the eight values, in the report's order, and notes
-// the settings it could not honour. The only code that talks to the
-// platform's locale services; each platform has its own.
-LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable);
+// what it could not honour. The only code that talks to the platform's
+// locale services; each platform has its own.
+LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes);
 
 #endif  // LOCALE_REPORT_CAPTURE_H_

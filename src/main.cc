@@ -17,6 +17,32 @@ bool IsCharacterDevice(std::FILE* stream) {
   return fstat(fileno(stream), &status) == 0 && S_ISCHR(status.st_mode);
 }
 
+// One line on standard error: where the note comes from, then what it says.
+// A value is shown between quotes, so that blanks at its ends show.
+void PrintNote(const CaptureNote& note) {
+  std::fputs("locale-report: ", stderr);
+  if (note.source != nullptr) std::fprintf(stderr, "%s: ", note.source);
+  switch (note.kind) {
+    case kNoteUnloadable:
+      std::fprintf(stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale\n", note.variable,
+                   ToTerminalText(note.value).bytes,
+                   note.source != nullptr
+                       ? "new sessions"
+                       : "programs that load their whole locale from the environment");
+      break;
+    case kNoteUnreadable:
+      std::fprintf(stderr, "cannot be read: %s\n",
+                   note.error != 0 ? std::strerror(note.error) : "not a regular file");
+      break;
+    case kNoteFilesDisagree:
+      std::fprintf(stderr,
+                   "names other locales than %s: services and login sessions may run in "
+                   "different locales\n",
+                   note.other);
+      break;
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -29,16 +55,10 @@ int main() {
   std::setvbuf(stdout, outBuffer, IsCharacterDevice(stdout) ? _IONBF : _IOFBF, sizeof outBuffer);
   std::setvbuf(stdin, inBuffer, _IOFBF, sizeof inBuffer);
 
-  UnloadableSettings unloadable;
-  const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&unloadable);
-  // Why the user lines say "C", before the report that shows it.
-  for (size_t i = 0; i < unloadable.count; ++i) {
-    const UnloadableSetting& setting = unloadable.settings[i];
-    std::fprintf(stderr,
-                 "locale-report: %s=%s cannot be loaded: programs that take their locale from "
-                 "the environment run in the C locale\n",
-                 setting.variable, ToTerminalText(setting.value).bytes);
-  }
+  CaptureNotes notes;
+  const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&notes);
+  // Why a line says "C", or what else should be known, before the report.
+  for (size_t i = 0; i < notes.count; ++i) PrintNote(notes.notes[i]);
   const int error = PresentReport(snapshot, stdout, stdin);
   std::fclose(stdin);
   if (error != 0) {

@@ -9,7 +9,7 @@ TerminalText ToTerminalText(const char* text) {
     if (byte == '\\') {
       *out++ = '\\';
       *out++ = '\\';
-    } else if (byte >= 0x20 && byte < 0x7F) {
+    } else if (byte >= 0x20 && byte < 0x7F && byte != '"') {
       *out++ = static_cast<char>(byte);
     } else {
       *out++ = '\\';

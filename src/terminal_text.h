@@ -11,8 +11,9 @@ struct TerminalText {
 };
 
 // A text from outside the program (a variable's value), made safe to show on
-// any terminal: printable ASCII as it stands, a backslash doubled, and every
-// other byte (controls, escape sequences, anything not ASCII) as \xHH. Only
+// any terminal and between double quotes: printable ASCII as it stands, a
+// backslash doubled, and every other byte (a double quote, controls, escape
+// sequences, anything not ASCII) as \xHH. Only
 // the first kTerminalTextShown bytes are shown; "..." marks the cut.
 TerminalText ToTerminalText(const char* text);
 

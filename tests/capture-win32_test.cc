@@ -79,10 +79,10 @@ namespace {
 
 TEST(CaptureWin32, EachQueryFillsItsOwnFieldInTheReportsOrder) {
   callCount = 0;
-  UnloadableSettings unloadable = {};
-  unloadable.count = 1;
-  const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&unloadable);
-  EXPECT_EQ(unloadable.count, 0u);
+  CaptureNotes notes = {};
+  notes.count = 1;
+  const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&notes);
+  EXPECT_EQ(notes.count, 0u);
 
   EXPECT_EQ(snapshot.systemLcid, kAnswers[kSystemLcid]) << "GetSystemDefaultLCID";
   EXPECT_EQ(snapshot.userLcid, kAnswers[kUserLcid]) << "GetUserDefaultLCID";

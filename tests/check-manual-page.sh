@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the manual page: mandoc has nothing to warn of, and the messages
-# the page shows are those the program prints, on a full disk and for a
-# locale that cannot be loaded.
+# the page shows are those the program prints, on a full disk, for a locale
+# that cannot be loaded and, where /etc can be replaced, for the system's
+# locale files.
 #   check-manual-page.sh PAGE PROGRAM
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
@@ -14,5 +15,23 @@ expect_eq "mandoc -T lint -W warning" "" "$(mandoc -T lint -W warning "$page" 2>
 shown=$(mandoc -T ascii "$page" | sed 's/.\x08//g' | sed -n 's/^ *\(locale-report: .*\)$/\1/p')
 printed=$(env -i LC_ALL=C "$program" </dev/null 2>&1 >/dev/full
   env -i LANG=C LC_TIME=en_XX.UTF-8 "$program" </dev/null 2>&1 >/dev/null)
+# Those of the system's files, from files of our own in place of /etc.
+if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
+  etc=$(mktemp -d) && chmod 755 "$etc"
+  trap 'rm -rf "$etc"' EXIT
+  mkdir "$etc/default"
+  in_etc() {  # command...: its standard error
+    timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && exec "$@"' "$etc" "$@" 2>&1 >/dev/null </dev/null
+  }
+  printf 'LANG=xx_YY.UTF-8\n' >"$etc/default/locale"
+  printed+=$'\n'$(in_etc env -i "$program")
+  chmod 600 "$etc/default/locale"
+  printed+=$'\n'$(in_etc setpriv --reuid=65534 --regid=65534 --clear-groups env -i "$program")
+  printf 'LANG=C\n' >"$etc/locale.conf"
+  printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
+  printed+=$'\n'$(in_etc env -i "$program")
+else
+  shown=$(grep -v ': /etc/' <<<"$shown")
+fi
 expect_eq "the messages the page shows" "$printed" "$shown"
 finish

@@ -20,6 +20,8 @@ const TextCase kTextCases[] = {
     {"\x1B]0;title\a\x1B[2J", "\\x1B]0;title\\x07\\x1B[2J"},
     {"\t\n\r\x7F", "\\x09\\x0A\\x0D\\x7F"},
     {"a\\x1B", "a\\\\x1B"},
+    // Shown between double quotes, a value's own cannot end it.
+    {"de\"_DE", "de\\x22_DE"},
     // C1 controls, as UTF-8 or alone, and anything else beyond ASCII.
     {"\xC2\x9B[6n\x9B", "\\xC2\\x9B[6n\\x9B"},
     {"gar\xC3\xA7on\xFF", "gar\\xC3\\xA7on\\xFF"},

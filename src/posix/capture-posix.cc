@@ -12,21 +12,14 @@
 #include "posix/codeset_code_page.h"
 #include "posix/libc_alias_table.h"
 #include "posix/locale_conf.h"
-#include "posix/locale_environment.h"
 #include "posix/locale_name_to_lcid.h"
+#include "posix/locale_variables.h"
+#include "posix/system_locale.h"
 
 namespace {
 
-// The system-wide default locale, where systemd and Debian keep it; the first
-// that exists counts.
-const char* const kLocaleConfPaths[] = {"/etc/locale.conf", "/etc/default/locale"};
-
-const char* FirstSet(const char* first, const char* second, const char* third) {
-  if (first[0] != '\0') return first;
-  if (second[0] != '\0') return second;
-  if (third[0] != '\0') return third;
-  return "C";
-}
+// What Windows reports for an interface language that has no identifier.
+const uint32_t kLcidCustomUiDefault = 0x1400;
 
 // A name Windows has no locale for may be one of the C library's aliases,
 // which it reads as the name the alias stands for. A name Windows knows as it
@@ -40,39 +33,53 @@ uint32_t LcidOf(const char* name, size_t length) {
 
 uint32_t LcidOf(const char* name) { return LcidOf(name, std::strlen(name)); }
 
+uint32_t UiLcidOf(const char* name, size_t length) {
+  const uint32_t lcid = LcidOf(name, length);
+  return lcid == kLcidCustomDefault ? kLcidCustomUiDefault : lcid;
+}
+
+bool IsC(const char* name) {
+  return std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
+}
+
 // gettext's rule: LANGUAGE, a list of languages by preference, is consulted
-// unless messages are in the "C" locale.
-uint32_t UserUiLcid(const char* messages) {
-  const char* languages = std::getenv("LANGUAGE");
-  if (languages != nullptr && std::strcmp(messages, "C") != 0 &&
-      std::strcmp(messages, "POSIX") != 0) {
-    // Its first entry; empty entries are skipped as gettext skips them.
+// unless messages are in the "C" locale. Its empty entries are skipped, and
+// where it has nothing else, messages are left untranslated.
+uint32_t UiLcid(const char* languages, const char* messages) {
+  if (languages != nullptr && languages[0] != '\0' && !IsC(messages)) {
     while (*languages == ':') ++languages;
-    if (*languages != '\0') return LcidOf(languages, std::strcspn(languages, ":"));
+    if (*languages == '\0') return kLcidInvariant;
+    return UiLcidOf(languages, std::strcspn(languages, ":"));
   }
-  return LcidOf(messages);
+  return UiLcidOf(messages, std::strlen(messages));
 }
 
 }  // namespace
 
-LocaleSnapshot CaptureLocaleSnapshot(UnloadableSettings* unloadable) {
-  LocaleConf conf = {};
-  for (const char* path : kLocaleConfPaths) {
-    if (ReadLocaleConf(path, &conf)) break;
-  }
-  const uint32_t systemLcid = LcidOf(FirstSet(conf.lcAll, conf.lcCtype, conf.lang));
-  const uint32_t systemUiLcid = LcidOf(FirstSet(conf.lcAll, conf.lcMessages, conf.lang));
-
+LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
+  notes->count = 0;
   // The user's locale as programs that take it from the environment get it:
   // the C library loads every category, or none where one cannot be loaded,
   // which leaves them all "C". Each name is read back before the next call.
-  unloadable->count = 0;
-  if (std::setlocale(LC_ALL, "") == nullptr) FindUnloadableSettings(unloadable);
+  const LocaleSettings environment = EnvironmentSettings();
+  if (std::setlocale(LC_ALL, "") == nullptr) NoteUnloadable(environment, nullptr, notes);
   const uint32_t userLcid = LcidOf(std::setlocale(LC_TIME, nullptr));
-  const uint32_t userUiLcid = UserUiLcid(std::setlocale(LC_MESSAGES, nullptr));
+  const uint32_t userUiLcid =
+      UiLcid(environment.values[kLanguage], std::setlocale(LC_MESSAGES, nullptr));
   const uint32_t codePage = CodePageForCodeset(nl_langinfo(CODESET));
   // The program's own messages stay in the locale it started in.
   std::setlocale(LC_ALL, "C");
+
+  // The system's default, as new sessions get it; "C" where they cannot.
+  LocaleConf conf;
+  const bool loadable = ReadSystemLocale(&conf, notes);
+  const LocaleSettings system = SettingsOf(conf);
+  uint32_t systemLcid = kLcidInvariant;
+  uint32_t systemUiLcid = kLcidInvariant;
+  if (loadable) {
+    systemLcid = LcidOf(CategoryLocale(system, kLcCtype));
+    systemUiLcid = UiLcid(system.values[kLanguage], CategoryLocale(system, kLcMessages));
+  }
 
   LocaleSnapshot snapshot;
   snapshot.systemLcid = systemLcid;

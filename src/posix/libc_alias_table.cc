@@ -123,7 +123,11 @@ bool FindLocaleAliasIn(std::FILE* table, const char* name, size_t length,
 
 bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* target) {
   if (!CouldBeAlias(name, length)) return false;
-  // Non-blocking, so that a FIFO in the table's place cannot stall the report.
+  // Non-blocking, so that this reader adds no wait of its own on a FIFO in
+  // the table's place. The C library opens the same file blocking, inside
+  // setlocale() and newlocale(), for a name it does not find in its locale
+  // archive, or for any name where LOCPATH is set: there a FIFO stalls every
+  // program that loads a locale, this one included.
   const int fd = open(kLocaleAliasTable, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat status;
