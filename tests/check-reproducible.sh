@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the last commit twice, from clones in different directories and at
 # different times, and checks that the downloads come out byte for byte the
-# same: the Linux program and its .deb, and the Windows programs and their
-# zips where MinGW-w64 is installed; each download with its checksum file.
+# same: the Linux program, its .deb and its tarball, for aarch64 too where
+# the cross compiler is installed, and the Windows programs and their zips
+# where MinGW-w64 is; each download with its checksum file.
 #   check-reproducible.sh SOURCE-DIR CMAKE
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
@@ -14,9 +15,10 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 presets=(default)
-for windows in "windows i686-w64-mingw32-g++-posix g++-mingw-w64-i686" \
+for cross in "linux-arm64 aarch64-linux-gnu-g++ g++-aarch64-linux-gnu" \
+  "windows i686-w64-mingw32-g++-posix g++-mingw-w64-i686" \
   "windows64 x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64"; do
-  read -r preset compiler package <<<"$windows"
+  read -r preset compiler package <<<"$cross"
   if command -v "$compiler" >/dev/null; then
     presets+=("$preset")
   else
@@ -41,11 +43,19 @@ sleep 3
 build "$scratch/second/with/a/longer/path" || fail "the second build"
 wait "$first" || fail "the first build"
 
-# Every preset's program, its download and the download's checksum.
+# Every preset's program, its downloads and their checksums: a Linux
+# preset's are five, a Windows one's three.
 outputs=$(cd "$scratch/first" && for preset in "${presets[@]}"; do
-  ls "build/$preset"/locale-report{,.exe} "build/$preset"/*.{deb,zip,sha256} 2>/dev/null
+  ls "build/$preset"/locale-report{,.exe} "build/$preset"/*.{deb,tar.gz,zip,sha256} 2>/dev/null
 done)
-expect_eq "three outputs for each preset" $((3 * ${#presets[@]})) "$(grep -c . <<<"$outputs")"
+expected=0
+for preset in "${presets[@]}"; do
+  case $preset in
+    windows*) expected=$((expected + 3)) ;;
+    *) expected=$((expected + 5)) ;;
+  esac
+done
+expect_eq "the outputs of each preset" "$expected" "$(grep -c . <<<"$outputs")"
 while read -r output; do
   if cmp -s "$scratch/first/$output" "$scratch/second/with/a/longer/path/$output"; then
     pass

@@ -19,6 +19,18 @@ require_locales() {
   loadable de_DE.UTF-8 || skip "de_DE.UTF-8 cannot be loaded with LOCPATH=$locpath (see the build_locales test)"
 }
 
+# A cross build's program runs with the target's C library, which may lack
+# what this machine's has: Debian's cross sysroot has no gconv modules, which
+# the EUC-JP and EUC-KR locales need. A row with such a locale is skipped
+# there, with the reason; natively none is.
+declare -A cannot_load
+target_cannot_load() {  # locale; prints why
+  [ -n "${LOCALE_REPORT_EMULATOR:-}" ] && loadable "$1" || return 1
+  [ -n "${cannot_load[$1]+set}" ] ||
+    cannot_load[$1]=$(env -i LOCPATH="$locpath" LC_ALL="$1" "$program" </dev/null 2>&1 >/dev/null)
+  [ -n "${cannot_load[$1]}" ] && echo "skipped under $LOCALE_REPORT_EMULATOR: the target's C library cannot load $1"
+}
+
 # The nine lines for the given identifiers (decimal) and code page.
 report() {  # system-lcid user-lcid system-ui user-ui code-page
   printf 'GetSystemDefaultLCID: 0x%08X (%d)\n' "$1" "$1"
@@ -358,7 +370,7 @@ group_system() {
   }
   system_case "no locale file" - - 127 127
   system_case "systemd's file first" 'LANG="it_IT.UTF-8"\n' 'LANG=it_IT.UTF-8\n' 1040 1040
-  system_case "format and messages apart" - 'LANG=en_US\nLC_CTYPE=ja_JP\nLC_MESSAGES=sr_RS@latin\n' 1041 9242
+  system_case "format and messages apart" - 'LANG=en_US\nLC_CTYPE=ja_JP.UTF-8\nLC_MESSAGES=sr_RS@latin\n' 1041 9242
   system_case "LC_ALL over all" - 'LC_CTYPE=ja_JP\nLC_ALL=pt_BR\nLC_MESSAGES=sr_RS\n' 1046 1046
   if grep -Eq '^german[[:space:]]+de_DE' /usr/share/locale/locale.alias 2>/dev/null; then
     system_case "an alias" - 'LANG=german\nLC_MESSAGES=Norwegian\n' 1031 1044
@@ -384,7 +396,7 @@ group_system() {
   system_case "10 MB of comments, then the setting" - \
     "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n" 1046 1046
   system_case "systemd's file: a line of 1 MB, then the setting" \
-    "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP\n" - 1041 1041
+    "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n" - 1041 1041
   system_case "systemd's file: the rest of a line too long is no line of its own" \
     "#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n" - 127 127
   system_case "two files that disagree" 'LANG=it_IT.UTF-8\n' 'LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n' 1040 1040 \
@@ -419,6 +431,7 @@ group_aliases() {
   [ -r "$table" ] || skip "$table is missing (Debian: locales)"
   while read -r -u 3 alias target; do
     loadable "$target" || continue
+    target_cannot_load "$target" && continue
     run LC_ALL="$target" </dev/null
     expected=$out
     user_lines "$scratch/out"
@@ -471,6 +484,8 @@ group_alias_file() {
   }
   alias_case() {  # what, name, the locale the C library loads for it
     local expected
+    local why
+    why=$(target_cannot_load "$3") && { echo "$1: $why"; return; }
     expect_eq "$1: the C library loads $3" "$(loaded "$3")" "$(loaded "$2")"
     if [ "$3" = C ]; then
       expected=$(unloadable "LC_ALL=$2"; none "$2")
