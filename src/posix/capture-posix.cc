@@ -5,7 +5,6 @@
 #include <langinfo.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <cstring>
 
 #include "capture.h"
