@@ -109,7 +109,7 @@ group_streams() {
     waiting=$(cat /proc/$pid/wchan 2>/dev/null)
     [[ $waiting == *pipe_read* ]] && pass || fail "an empty pipe: still waiting (wchan '$waiting')"
     eval "${end#*:}"
-    timeout 5 tail --pid="$pid" -f /dev/null
+    timeout 5 tail -s 0.05 --pid="$pid" -f /dev/null
     expect_eq "an empty pipe, then ${end%%:*}: the wait ends" 0 "$?"
     exec {writer}>&- 2>/dev/null
     wait "$pid"
