@@ -72,13 +72,18 @@ expect_user() {  # what, user-lcid, user-ui, code-page[, standard error]
   expect_eq "$1: status" 0 "$status"
   expect_eq "$1: standard error" "${5:-}" "$err"
 }
-# The warning for each VARIABLE=value given, as the program shows it.
-unloadable() {
-  local setting
+# The warning for each VARIABLE=value given, as the program shows it: of
+# the environment, or (unloadable_default) of the system's locale file.
+cannot_be_loaded() {  # where ("" or "FILE: "), who, VARIABLE=value...
+  local where=$1 who=$2 setting
+  shift 2
   for setting; do
-    printf 'locale-report: %s="%s" cannot be loaded: programs that load their whole locale from the environment run in the C locale\n' "${setting%%=*}" "${setting#*=}"
+    printf 'locale-report: %s%s="%s" cannot be loaded: %s run in the C locale\n' \
+      "$where" "${setting%%=*}" "${setting#*=}" "$who"
   done
 }
+unloadable() { cannot_be_loaded "" "programs that load their whole locale from the environment" "$@"; }
+unloadable_default() { cannot_be_loaded "$1: " "new sessions" "${@:2}"; }
 
 group_streams() {
   run LC_ALL=C.UTF-8 </dev/null
@@ -293,16 +298,6 @@ can_isolate() {
   [ "$(id -u)" -eq 0 ] || skip "needs root, for unshare --mount"
   local why
   why=$(unshare --mount true 2>&1) || skip "unshare --mount fails here: $why"
-}
-
-# The warning for each VARIABLE=value of the system locale file given.
-unloadable_default() {  # file, VARIABLE=value...
-  local file=$1 setting
-  shift
-  for setting; do
-    printf 'locale-report: %s: %s="%s" cannot be loaded: new sessions run in the C locale\n' \
-      "$file" "${setting%%=*}" "${setting#*=}"
-  done
 }
 
 # The locale variables a su session gets from pam_env where /etc/default/locale

@@ -17,9 +17,6 @@
 
 namespace {
 
-// What Windows reports for an interface language that has no identifier.
-const uint32_t kLcidCustomUiDefault = 0x1400;
-
 // A name Windows has no locale for may be one of the C library's aliases,
 // which it reads as the name the alias stands for. A name Windows knows as it
 // stands, or "C", costs no look into the alias file.

@@ -8,6 +8,8 @@
 const uint32_t kLcidInvariant = 0x007F;
 // What Windows reports for a user whose locale has no identifier of its own.
 const uint32_t kLcidCustomDefault = 0x0C00;
+// What it reports for an interface language that has none.
+const uint32_t kLcidCustomUiDefault = 0x1400;
 
 // The Windows locale identifier of a POSIX locale name,
 // language[_territory][.codeset][@modifier]: the identifier of the Windows

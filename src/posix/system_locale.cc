@@ -29,7 +29,6 @@ bool SameLocales(const LocaleConf& first, const LocaleConf& second) {
 }  // namespace
 
 bool ReadSystemLocale(LocaleConf* conf, CaptureNotes* notes) {
-  *conf = LocaleConf{};
   const char* counting = nullptr;
   bool countingRead = false;
   LocaleConf other;
