@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "posix/ascii.h"
+
 // Sorted as CompareCodesets orders them. Codesets missing here, such as
 // ARMSCII-8, GEORGIAN-PS, KOI8-T, PT154, RK1048 and ISO-8859-10/14/16, have
 // no Windows number.
@@ -90,20 +92,11 @@ const size_t kCodesetCodePageCount = sizeof kCodesetCodePages / sizeof kCodesetC
 
 namespace {
 
-bool IsAsciiAlnum(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 // Skips what does not tell codesets apart: "utf8", "UTF-8" and "utf_8" are one.
 // In ASCII, whatever the locale: Turkish upper-cases 'i' to a dotted capital.
 const char* NextSignificant(const char* s) {
   while (*s != '\0' && !IsAsciiAlnum(*s)) ++s;
   return s;
-}
-
-int UpperAscii(char c) {
-  const int byte = static_cast<unsigned char>(c);
-  return byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte;
 }
 
 int CompareCodesets(const char* a, const char* b) {

@@ -15,8 +15,9 @@ extern const CodesetCodePage kCodesetCodePages[];
 extern const size_t kCodesetCodePageCount;
 
 // The Windows code-page number of a POSIX codeset name as nl_langinfo(CODESET)
-// gives it ("UTF-8", "ISO-8859-15", "ANSI_X3.4-1968"). ASCII case, '-' and
-// '_' do not matter, whatever the locale, so "utf8" is UTF-8 too. 0 for a
+// gives it ("UTF-8", "ISO-8859-15", "ANSI_X3.4-1968"). Only ASCII letters
+// and digits count, their case folded whatever the locale; every other byte
+// is skipped, so "utf8", "UTF_8" and "u.t-f 8" are UTF-8 too. 0 for a
 // codeset Windows has no number for.
 uint32_t CodePageForCodeset(const char* codeset);
 
