@@ -3,6 +3,7 @@
 // table, shorter than a line is read, and finding it twice gives the same.
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -28,14 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const int fd = memfd_create("locale.alias", 0);
   Require(fd >= 0);
-  std::FILE* table = fdopen(fd, "w+");
-  Require(table != nullptr);
-  Require(std::fwrite(content.data(), 1, content.size(), table) == content.size());
+  Require(write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()));
   LocaleAliasTarget first;
-  const bool found = FindLocaleAliasIn(table, name.data(), name.size(), &first);
+  const bool found = FindLocaleAliasIn(fd, name.data(), name.size(), &first);
   LocaleAliasTarget again;
-  Require(FindLocaleAliasIn(table, name.data(), name.size(), &again) == found);
-  std::fclose(table);
+  Require(FindLocaleAliasIn(fd, name.data(), name.size(), &again) == found);
+  close(fd);
   if (!found) return 0;
 
   const size_t length = std::strlen(first.name);

@@ -1,7 +1,7 @@
 // The locale file readers on any bytes. systemd's reads through one small
 // buffer, so what it finds must be exactly what a line-by-line reading finds,
-// and every value kept must be a plain name; pam_env's keeps every value
-// within its slot.
+// and every value kept must be a plain name; pam_env's two (envfile and
+// conffile, with its expansions) keep every value within its slot.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -11,8 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "posix/env_file.h"
 #include "posix/locale_conf.h"
+#include "posix/pam_env_conf.h"
+#include "posix/pam_env_file.h"
 
 namespace {
 
@@ -21,12 +22,27 @@ void Require(bool condition) {
 }
 
 void CheckValue(const char* value) {
-  const size_t length = strnlen(value, kLocaleConfValueMax + 1);
-  Require(length <= kLocaleConfValueMax);
+  const size_t length = strnlen(value, kVariableValueMax + 1);
+  Require(length <= kVariableValueMax);
   for (size_t i = 0; i < length; ++i) {
     const unsigned char c = static_cast<unsigned char>(value[i]);
     Require(c > 0x20 && std::strchr("\"'\\$`;", c) == nullptr);
   }
+}
+
+void CheckTerminated(const VariableStore& store) {
+  for (const StoredValue& slot : store.locale) {
+    Require(strnlen(slot.value, sizeof slot.value) < sizeof slot.value);
+  }
+  for (size_t i = 0; i < store.otherCount; ++i) {
+    Require(strnlen(store.others[i].name, sizeof store.others[i].name) <
+            sizeof store.others[i].name);
+    Require(strnlen(store.others[i].setting.value, kVariableValueMax + 1) <= kVariableValueMax);
+  }
+}
+
+const char* Item(const char* item) {
+  return std::strcmp(item, "HOME") == 0 ? "/home/user" : nullptr;
 }
 
 }  // namespace
@@ -36,34 +52,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(fd >= 0);
   Require(write(fd, data, size) == static_cast<ssize_t>(size));
   Require(lseek(fd, 0, SEEK_SET) == 0);
-  LocaleConf streamed = {};
-  ReadLocaleConfFrom(fd, &streamed);
-  close(fd);
+  VariableStore streamed = {};
+  ReadLocaleConf(fd, &streamed, "streamed");
 
   // Lines of 1023 bytes or fewer (1024 with their newline) are read.
-  LocaleConf direct = {};
+  VariableStore direct = {};
   const char* line = reinterpret_cast<const char*>(data);
   const char* const end = line + size;
   while (line < end) {
     const char* newline =
         static_cast<const char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
     const size_t length = static_cast<size_t>((newline != nullptr ? newline : end) - line);
-    if (length <= 1023) ParseLocaleConfLine(line, length, &direct);
+    if (length <= 1023) ParseLocaleConfLine(line, length, &direct, "streamed");
     line += length + 1;
   }
 
   for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-    CheckValue(streamed.values[i]);
-    Require(std::strcmp(streamed.values[i], direct.values[i]) == 0);
+    CheckValue(streamed.locale[i].value);
+    Require(std::strcmp(streamed.locale[i].value, direct.locale[i].value) == 0);
   }
 
-  // The envfile reader, on the same bytes, keeps every value terminated.
-  if (size == 0) return 0;
-  std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "r");
-  Require(file != nullptr);
-  LocaleConf env = {};
-  Require(ReadEnvFile(file, &env) == 0);
-  std::fclose(file);
-  for (const auto& value : env.values) Require(strnlen(value, sizeof value) < sizeof value);
+  // pam_env's readers, on the same bytes, keep every value terminated.
+  for (const bool conffile : {false, true}) {
+    Require(lseek(fd, 0, SEEK_SET) == 0);
+    VariableStore store = {};
+    size_t lines;
+    const int result = conffile ? ReadPamEnvConf(fd, Item, &store, "conffile", &lines)
+                                : ReadPamEnvFile(fd, &store, "envfile");
+    Require(result == 0 || result == kPamEnvConfAborted);
+    CheckTerminated(store);
+  }
+  close(fd);
   return 0;
 }

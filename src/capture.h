@@ -12,24 +12,25 @@ enum CaptureNoteKind {
   // The file `source` exists but cannot be read: `error`, an errno, or 0
   // where it is no regular file.
   kNoteUnreadable,
-  // The files `source` and `other` name different locales.
+  // The file `source`, which services get, names other locales than
+  // `other`, which login sessions get.
   kNoteFilesDisagree,
 };
 
-// More of a value than is ever shown.
+// More of a text than is ever shown.
 const size_t kNoteValueMax = 255;
 
 // What a capture noticed that the lines alone do not tell: why a line shows
 // "C", or a file that could not be used.
 struct CaptureNote {
   CaptureNoteKind kind;
-  // The file it comes from; nullptr for the environment.
-  const char* source;
+  // The file it comes from; "" for the environment.
+  char source[kNoteValueMax + 1];
   const char* variable;
   // The value, cut after kNoteValueMax bytes.
   char value[kNoteValueMax + 1];
   int error;
-  const char* other;
+  char other[kNoteValueMax + 1];
 };
 
 // The environment's notes first, in the order locale(1) lists the variables

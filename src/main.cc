@@ -2,6 +2,7 @@
 // and this user, then waits for Enter.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -12,34 +13,37 @@
 
 namespace {
 
-bool IsCharacterDevice(std::FILE* stream) {
+bool IsCharacterDevice(int fd) {
   struct stat status;
-  return fstat(fileno(stream), &status) == 0 && S_ISCHR(status.st_mode);
+  return fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
 }
 
 // One line on standard error: where the note comes from, then what it says.
-// A value is shown between quotes, so that blanks at its ends show.
+// A value is shown between quotes, so that blanks at its ends show. Paths
+// come from the system's files too, and are shown as safely.
 void PrintNote(const CaptureNote& note) {
+  const bool fromFile = note.source[0] != '\0';
   std::fputs("locale-report: ", stderr);
-  if (note.source != nullptr) std::fprintf(stderr, "%s: ", note.source);
+  if (fromFile) std::fprintf(stderr, "%s: ", ToTerminalText(note.source).bytes);
   switch (note.kind) {
     case kNoteUnloadable:
-      std::fprintf(stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale\n", note.variable,
-                   ToTerminalText(note.value).bytes,
-                   note.source != nullptr
-                       ? "new sessions"
-                       : "programs that load their whole locale from the environment");
+      std::fprintf(
+          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale\n", note.variable,
+          ToTerminalText(note.value).bytes,
+          fromFile ? "new sessions" : "programs that load their whole locale from the environment");
       break;
     case kNoteUnreadable:
       std::fprintf(stderr, "cannot be read: %s\n",
                    note.error != 0 ? std::strerror(note.error) : "not a regular file");
       break;
-    case kNoteFilesDisagree:
+    case kNoteFilesDisagree: {
+      const TerminalText other = ToTerminalText(note.other);
       std::fprintf(stderr,
-                   "names other locales than %s: services and login sessions may run in "
-                   "different locales\n",
-                   note.other);
+                   "names other locales than %s: services get %s's (through systemd), login "
+                   "sessions %s's\n",
+                   other.bytes, ToTerminalText(note.source).bytes, other.bytes);
       break;
+    }
   }
 }
 
@@ -52,7 +56,8 @@ int main() {
   // so both streams are closed before it ends.
   char outBuffer[512];
   char inBuffer[512];
-  std::setvbuf(stdout, outBuffer, IsCharacterDevice(stdout) ? _IONBF : _IOFBF, sizeof outBuffer);
+  std::setvbuf(stdout, outBuffer, IsCharacterDevice(STDOUT_FILENO) ? _IONBF : _IOFBF,
+               sizeof outBuffer);
   std::setvbuf(stdin, inBuffer, _IOFBF, sizeof inBuffer);
 
   CaptureNotes notes;

@@ -17,9 +17,9 @@ printed=$(env -i LC_ALL=C "$program" </dev/null 2>&1 >/dev/full
   env -i LANG=C LC_TIME=en_XX.UTF-8 "$program" </dev/null 2>&1 >/dev/null)
 # Those of the system's files, from files of our own in place of /etc.
 if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
-  etc=$(mktemp -d) && chmod 755 "$etc"
+  etc=$(mktemp -d)
   trap 'rm -rf "$etc"' EXIT
-  mkdir "$etc/default"
+  copy_etc "$etc"
   in_etc() {  # command...: its standard error
     timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && exec "$@"' "$etc" "$@" 2>&1 >/dev/null </dev/null
   }

@@ -298,63 +298,76 @@ can_isolate() {
   [ "$(id -u)" -eq 0 ] || skip "needs root, for unshare --mount"
   local why
   why=$(unshare --mount true 2>&1) || skip "unshare --mount fails here: $why"
+  copy_etc "$scratch/etc" || skip "cannot copy /etc"
+}
+# A new session has no LOCPATH: the system's default must load without it.
+require_system_locales() {
+  local name
+  for name in de_DE.UTF-8 fr_FR.UTF-8 it_IT.UTF-8 ja_JP.UTF-8 pt_BR.UTF-8 es_ES.UTF-8 sr_RS@latin; do
+    [ -z "$(env -i LC_ALL="$name" locale 2>&1 >/dev/null)" ] ||
+      skip "$name is not installed on the system (Debian: locales-all)"
+  done
 }
 
-# The locale variables a su session gets from pam_env where /etc/default/locale
-# holds the given file, one per line, each as printf %q gives it: pam_env
-# itself, with a PAM stack of our own that reads that file alone. Empty, with
-# the reason in su_skipped, where that cannot run here.
-session_variables() {  # file
+# The locale variables a su session gets from pam_env, one per line, each
+# as printf %q gives it: pam_env itself, in the copy of /etc, with a su
+# stack of the login's own pam_env lines. Empty, with the reason in
+# su_skipped, where that cannot run here.
+session_variables() {
   local -a variables
-  cp "$1" "$scratch/session/locale"
-  mapfile -d '' variables < <(timeout 10 env -i PATH="$PATH" unshare --mount sh -c '
-      mount --bind "$1/locale" /etc/default/locale && mount --bind "$1/su" /etc/pam.d/su &&
-      env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c "env -0"' - "$scratch/session" 2>/dev/null)
+  mapfile -d '' variables < <(isolated "$scratch/etc" "" \
+      env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c "env -0" 2>/dev/null)
   for variable in "${variables[@]}"; do
     [[ $variable =~ ^(LANG|LANGUAGE|LC_[A-Z]+)= ]] && printf '%q\n' "$variable"
   done
 }
 su_skipped=
 can_su() {
-  mkdir -p "$scratch/session"
-  printf '%s\n' 'auth sufficient pam_rootok.so' 'account required pam_permit.so' \
-    'session required pam_env.so readenv=1 conffile=/dev/null envfile=/etc/default/locale' \
-    >"$scratch/session/su"
-  printf 'LANG=pam_env.probe\n' >"$scratch/probe"
-  if [ ! -f /etc/default/locale ] || [ ! -f /etc/pam.d/su ]; then
-    su_skipped="needs /etc/default/locale and /etc/pam.d/su to bind over"
-  elif [ "$(session_variables "$scratch/probe")" != LANG=pam_env.probe ]; then
-    su_skipped="a su session does not get pam_env's envfile here"
+  local etc=$scratch/etc
+  { printf '%s\n' 'auth sufficient pam_rootok.so' 'account required pam_permit.so'
+    grep -E '^[^#]*pam_env\.so' "$etc/pam.d/login"; } >"$scratch/su" 2>/dev/null
+  cp "$scratch/su" "$etc/pam.d/su" 2>/dev/null
+  printf 'LANG DEFAULT=pam_env.probe\n' >"$etc/security/pam_env.conf"
+  if ! grep -q pam_env "$scratch/su" || [ "$(session_variables)" != LANG=pam_env.probe ]; then
+    su_skipped="a su session does not get pam_env's settings here"
   fi
 }
 
-# The system's default locale, from a locale file of our own.
+# The system's default locale, from locale files of our own.
 group_system() {
   can_isolate
   require_locales
+  require_system_locales
   can_su
-  system_case() {  # what, locale.conf or -, default/locale or -, system-lcid, system-ui[, standard error]
-    local etc=$scratch/etc
-    rm -rf "${scratch:?}/etc" && mkdir -p "$etc/default"
-    [ "$2" != - ] && printf '%b' "$2" >"$etc/locale.conf"
-    [ "$3" != - ] && printf '%b' "$3" >"$etc/default/locale"
-    # Debian's alias file is a link into /etc: keep it there.
-    cat /usr/share/locale/locale.alias >"$etc/locale.alias" 2>/dev/null
-    isolated "$etc" "" env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" \
+  # Each FILE=content names a file in /etc (content as printf %b takes it),
+  # -FILE one to remove; LOCPATH=DIR is the program's own.
+  system_case() {  # what, system-lcid, system-ui, standard error, FILE=content...
+    local etc=$scratch/etc setting locpath_given=$locpath
+    copy_etc "$etc" && cp "$scratch/su" "$etc/pam.d/su"
+    for setting in "${@:5}"; do
+      case $setting in
+        LOCPATH=*) locpath_given=${setting#*=} ;;
+        -*) rm -f "$etc/${setting#-}" ;;
+        *) printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
+      esac
+    done
+    isolated "$etc" "" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "$program" \
       >"$scratch/out" 2>"$scratch/err" </dev/null
     status=$?
-    report "$4" 1031 "$5" 1031 65001 >"$scratch/expected"
+    report "$2" 1031 "$3" 1031 65001 >"$scratch/expected"
     expect_eq "$1" "$(<"$scratch/expected")" "$(<"$scratch/out")"
     expect_eq "$1: status" 0 "$status"
-    expect_eq "$1: standard error" "${6:-}" "$(<"$scratch/err")"
+    expect_eq "$1: standard error" "$4" "$(<"$scratch/err")"
   }
-  # Debian's file as pam_env reads it: the system lines are the user lines of
-  # a program run with exactly what a su session gets from it.
-  session_case() {  # what, default/locale, system-lcid, system-ui[, standard error]
-    system_case "$1" - "$2" "$3" "$4" "${5:-}"
+  # As system_case, and the system lines are the user lines of a program run
+  # with exactly what a su session gets from the same files (where they name
+  # one locale for all categories: the system lines show LC_CTYPE's, the
+  # user's LC_TIME's).
+  session_case() {
+    system_case "$@"
     [ -z "$su_skipped" ] || { echo "$1: not held to pam_env: $su_skipped"; return; }
     local -a variables lines
-    mapfile -t variables < <(session_variables "$scratch/etc/default/locale")
+    mapfile -t variables < <(session_variables)
     eval "variables=(${variables[*]})"
     mapfile -t lines <"$scratch/out"
     printf '%s\n' "${lines[0]#*: }" "${lines[2]#*: }" "${lines[4]#*: }" >"$scratch/system"
@@ -363,56 +376,85 @@ group_system() {
     expect_eq "$1: what a session gets (${variables[*]})" "$(<"$scratch/system")" \
       "$(printf '%s\n' "${lines[1]#*: }" "${lines[3]#*: }" "${lines[5]#*: }")"
   }
-  system_case "no locale file" - - 127 127
-  system_case "systemd's file first" 'LANG="it_IT.UTF-8"\n' 'LANG=it_IT.UTF-8\n' 1040 1040
-  system_case "format and messages apart" - 'LANG=en_US\nLC_CTYPE=ja_JP.UTF-8\nLC_MESSAGES=sr_RS@latin\n' 1041 9242
-  system_case "LC_ALL over all" - 'LC_CTYPE=ja_JP\nLC_ALL=pt_BR\nLC_MESSAGES=sr_RS\n' 1046 1046
+  local default=default/locale env=environment conf=security/pam_env.conf systemd=locale.conf
+  # A login stack without an envfile of its own, as Fedora's and Arch's: there
+  # profile scripts fill in systemd's file where PAM set no LANG.
+  local fedora='pam.d/login=session required pam_env.so\n'
+  disagree() {  # the file sessions get
+    echo "locale-report: /etc/locale.conf: names other locales than $1: services get /etc/locale.conf's (through systemd), login sessions $1's"
+  }
+  session_case "no locale file" 127 127 ""
+  session_case "both files agree" 1040 1040 "" "$systemd=LANG=\"it_IT.UTF-8\"\n" "$default=LANG=it_IT.UTF-8\n"
+  system_case "format and messages apart" 1041 9242 "" "$default=LANG=en_US\nLC_CTYPE=ja_JP.UTF-8\nLC_MESSAGES=sr_RS@latin\n"
+  session_case "LC_ALL over all" 1046 1046 "" "$default=LC_CTYPE=ja_JP\nLC_ALL=pt_BR\nLC_MESSAGES=sr_RS\n"
   if grep -Eq '^german[[:space:]]+de_DE' /usr/share/locale/locale.alias 2>/dev/null; then
-    system_case "an alias" - 'LANG=german\nLC_MESSAGES=Norwegian\n' 1031 1044
+    session_case "an alias" 1031 1044 "" "$default=LANG=german\nLC_MESSAGES=Norwegian\n"
   fi
-  session_case "Debian's file" 'LANG=fr_FR.UTF-8\n' 1036 1036
-  session_case "export" 'export LANG=de_DE.UTF-8\n' 1031 1031
-  session_case "a comment after the value" 'LANG=de_DE.UTF-8 # German\n' 1031 1031
-  session_case "quotes, and the last setting wins" 'LANG="ja_JP.UTF-8"\nLC_ALL=fr_FR\nLC_ALL\nLANG=\x27pt_BR.UTF-8\x27\n' 1046 1046
-  session_case "blanks around =" 'LANG = fr_FR.UTF-8\n' 127 127
-  session_case "a line continued" 'LANG=es_ES\\\n#\n.UTF-8\n' 3082 3082
-  session_case "comments and garbage" '# LANG=de_DE\n\x01\xff garbage\nLANG=es_ES\n' 3082 3082
-  session_case "a line of 8 KiB stops the reading" "LANG=es_ES\n#$(printf '%*s' 8190 '')\nLANG=de_DE\n" 3082 3082
-  session_case "a NUL byte stops the reading" 'LANG=es_ES\nLANG=de_DE\0\nLANG=fr_FR\n' 3082 3082
-  session_case "an interface language apart" 'LANG=de_DE.UTF-8\nLANGUAGE=fr:de\n' 1031 12
-  session_case "a locale that cannot be loaded" 'LANG=xx_YY.UTF-8\n' 127 127 \
-    "$(unloadable_default /etc/default/locale LANG=xx_YY.UTF-8)"
-  session_case "a category that cannot be loaded" 'LANG=de_DE.UTF-8\nLC_TIME=de_XX \n' 127 127 \
-    "$(unloadable_default /etc/default/locale 'LC_TIME=de_XX ')"
-  session_case "a locale without an identifier" 'LANG=ast_ES.UTF-8\n' 3072 5120
+  session_case "Debian's file" 1036 1036 "" "$default=LANG=fr_FR.UTF-8\n"
+  session_case "export" 1031 1031 "" "$default=export LANG=de_DE.UTF-8\n"
+  session_case "a comment after the value" 1031 1031 "" "$default=LANG=de_DE.UTF-8 # German\n"
+  session_case "quotes, and the last setting wins" 1046 1046 "" "$default=LANG=\"ja_JP.UTF-8\"\nLC_ALL=fr_FR\nLC_ALL\nLANG=\x27pt_BR.UTF-8\x27\n"
+  session_case "blanks around =" 127 127 "" "$default=LANG = fr_FR.UTF-8\n"
+  session_case "a line continued" 3082 3082 "" "$default=LANG=es_ES\\\\\n#\n.UTF-8\n"
+  session_case "comments and garbage" 3082 3082 "" "$default=# LANG=de_DE\n\x01\xff garbage\nLANG=es_ES\n"
+  session_case "a line of 8 KiB stops the reading" 3082 3082 "" "$default=LANG=es_ES\n#$(printf '%*s' 8190 '')\nLANG=de_DE\n"
+  session_case "a NUL byte stops the reading" 3082 3082 "" "$default=LANG=es_ES\nLANG=de_DE\0\nLANG=fr_FR\n"
+  session_case "an interface language apart" 1031 12 "" "$default=LANG=de_DE.UTF-8\nLANGUAGE=fr:de\n"
+  session_case "a locale that cannot be loaded" 127 127 \
+    "$(unloadable_default /etc/default/locale LANG=xx_YY.UTF-8)" "$default=LANG=xx_YY.UTF-8\n"
+  session_case "a category that cannot be loaded" 127 127 \
+    "$(unloadable_default /etc/default/locale 'LC_TIME=de_XX ')" "$default=LANG=de_DE.UTF-8\nLC_TIME=de_XX \n"
+  session_case "a locale without an identifier" 3072 5120 "" "$default=LANG=ast_ES.UTF-8\n"
+  # pam_env's first pass: its conffile, then /etc/environment.
+  session_case "LC_ALL in /etc/environment" 1033 1033 "" "$env=LC_ALL=en_US.UTF-8\n" "$default=LANG=de_DE.UTF-8\n"
+  session_case "C in /etc/environment over Japanese" 127 127 "" "$env=LC_ALL=C\nLANGUAGE=C\n" "$default=LANG=ja_JP.UTF-8\n"
+  session_case "LANGUAGE in /etc/environment" 1031 1033 "" "$env=LANGUAGE=\"en_US:en\"\n" "$default=LANG=de_DE.UTF-8\n"
+  session_case "an unloadable LC_ALL in /etc/environment" 127 127 \
+    "$(unloadable_default /etc/environment LC_ALL=xx_YY.UTF-8)" "$env=LC_ALL=xx_YY.UTF-8\n" "$default=LANG=de_DE.UTF-8\n"
+  session_case "DEFAULT= and OVERRIDE= in pam_env.conf" 1040 16 "" \
+    "$conf=LC_TIME DEFAULT=it_IT.UTF-8\nLC_CTYPE DEFAULT=\${LC_TIME}\nLANGUAGE OVERRIDE=it\nLANG=fr_FR.UTF-8\n"
+  session_case "without pam_env.conf, nothing" 127 127 "" "$default=LANG=de_DE.UTF-8\n" "-$conf"
+  # systemd's file: what services get; sessions take it only where no
+  # envfile of the login's own decides.
+  session_case "systemd's file alone, on Debian" 127 127 "$(disagree /etc/default/locale)" "$systemd=LANG=pt_BR.UTF-8\n"
+  session_case "an empty systemd's file beside Debian's" 1031 1031 "$(disagree /etc/default/locale)" "$systemd=" "$default=LANG=de_DE.UTF-8\n"
+  system_case "two files that disagree" 1040 1040 "$(disagree /etc/default/locale)" "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
+  system_case "systemd's file filled in" 1041 1041 "" "$fedora" "$systemd=LANG=ja_JP.UTF-8\nLC_ALL=fr_FR.UTF-8\n"
+  system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree /etc/environment)" "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n"
+  system_case "systemd's file: a line of 1 MB, then the setting" 1041 1041 "" "$fedora" \
+    "$systemd=LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n"
+  system_case "systemd's file: the rest of a line too long is no line of its own" 127 127 "" "$fedora" \
+    "$systemd=#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n"
   local bytes
   bytes=$(every_byte)
-  system_case "a binary file" - "$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')" 127 127
-  system_case "10 MB of comments, then the setting" - \
-    "$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n" 1046 1046
-  system_case "systemd's file: a line of 1 MB, then the setting" \
-    "LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n" - 1041 1041
-  system_case "systemd's file: the rest of a line too long is no line of its own" \
-    "#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n" - 127 127
-  system_case "two files that disagree" 'LANG=it_IT.UTF-8\n' 'LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n' 1040 1040 \
-    "locale-report: /etc/locale.conf: names other locales than /etc/default/locale: services and login sessions may run in different locales"
+  system_case "a binary file" 127 127 "" "$default=$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')"
+  system_case "10 MB of comments, then the setting" 1046 1046 "" \
+    "$default=$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n"
+  # The caller's LOCPATH is not a new session's.
+  mkdir -p "$scratch/locpath" && localedef -i de_DE -f UTF-8 "$scratch/locpath/de_XX.UTF-8" >/dev/null 2>&1
+  if [ -e "$scratch/locpath/de_XX.UTF-8/LC_CTYPE" ]; then
+    system_case "a locale only the caller's LOCPATH has" 127 127 \
+      "$(unloadable_default /etc/default/locale LANG=de_XX.UTF-8)" "LOCPATH=$scratch/locpath" "$default=LANG=de_XX.UTF-8\n"
+  else
+    echo "a locale only the caller's LOCPATH has: skipped, localedef cannot make one here"
+  fi
 
-  # A locale file that exists but cannot be read hides the other one, and is
-  # named; none makes the report wait.
-  rm -rf "${scratch:?}/etc" && mkdir -p "$scratch/etc/default" "$scratch/etc/locale.conf"
-  printf 'LANG=fr_FR\n' >"$scratch/etc/default/locale"
+  # A locale file that exists but cannot be read is named, and the lines
+  # are C; none makes the report wait.
   local usable
   for usable in "a directory:Is a directory" "a FIFO:not a regular file" "mode 0600, read as nobody,:Permission denied"; do
+    copy_etc "$scratch/etc"
+    case $usable in
+      a\ directory*) mkdir "$scratch/etc/$default" ;;
+      a\ FIFO*) mkfifo "$scratch/etc/$default" ;;
+      *) printf 'LANG=fr_FR\n' >"$scratch/etc/$default" && chmod 600 "$scratch/etc/$default" ;;
+    esac
     isolated "$scratch/etc" "" setpriv --reuid=65534 --regid=65534 --clear-groups \
       env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" 2>"$scratch/err" </dev/null
     expect_eq "${usable%%:*} for a file: status" 0 "$?"
     expect_eq "${usable%%:*} for a file" "$(report 127 1031 127 1031 65001)" "$(<"$scratch/out")"
     expect_eq "${usable%%:*} for a file: standard error" \
-      "locale-report: /etc/locale.conf: cannot be read: ${usable#*:}" "$(<"$scratch/err")"
-    rm -rf "$scratch/etc/locale.conf" && mkfifo "$scratch/etc/locale.conf"
-    [ "$usable" = "a directory:Is a directory" ] && continue
-    rm "$scratch/etc/locale.conf" && printf 'LANG=fr_FR\n' >"$scratch/etc/locale.conf"
-    chmod 600 "$scratch/etc/locale.conf"
+      "locale-report: /etc/default/locale: cannot be read: ${usable#*:}" "$(<"$scratch/err")"
   done
 }
 
@@ -460,7 +502,7 @@ group_alias_file() {
     rm -rf "${share:?}" && mkdir -p "$share" && printf '%b' "$1" >"$share/locale.alias"
   }
   run_with() {  # the system locale file's LANG, then the program's environment
-    rm -rf "${etc:?}" && mkdir -p "$etc/default" && printf 'LANG=%s\n' "$1" >"$etc/default/locale"
+    copy_etc "$etc" && printf 'LANG=%s\n' "$1" >"$etc/default/locale"
     shift
     isolated "$etc" "$share" env -i LOCPATH="$locpath" "$@" "$program" </dev/null 2>&1
     echo "status $?"

@@ -10,10 +10,11 @@
 #include "capture.h"
 #include "posix/codeset_code_page.h"
 #include "posix/libc_alias_table.h"
-#include "posix/locale_conf.h"
 #include "posix/locale_name_to_lcid.h"
+#include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
 #include "posix/system_locale.h"
+#include "posix/variable_store.h"
 
 namespace {
 
@@ -50,26 +51,36 @@ uint32_t UiLcid(const char* languages, const char* messages) {
   return UiLcidOf(messages, std::strlen(messages));
 }
 
+// What the user's locale says of `item`; where it could not be loaded, what
+// "C", the program's own, says.
+const char* Info(nl_item item, locale_t user) {
+  return user != nullptr ? nl_langinfo_l(item, user) : nl_langinfo(item);
+}
+
 }  // namespace
 
 LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
   notes->count = 0;
-  // The user's locale as programs that take it from the environment get it:
-  // the C library loads every category, or none where one cannot be loaded,
-  // which leaves them all "C". Each name is read back before the next call.
+  // The user's locale as programs that take it from the environment get it
+  // (setlocale(LC_ALL, "")): the C library loads every category, or none
+  // where one cannot be loaded, which leaves them all "C". It is loaded
+  // apart, so that the program's own messages stay in "C".
   const LocaleSettings environment = EnvironmentSettings();
-  if (std::setlocale(LC_ALL, "") == nullptr) NoteUnloadable(environment, nullptr, notes);
-  const uint32_t userLcid = LcidOf(std::setlocale(LC_TIME, nullptr));
+  const locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
+  if (user == nullptr) {
+    const char* const fromEnvironment[kLocaleVariableCount] = {};
+    NoteUnloadable(environment, fromEnvironment, notes);
+  }
+  const uint32_t userLcid = LcidOf(Info(_NL_LOCALE_NAME(LC_TIME), user));
   const uint32_t userUiLcid =
-      UiLcid(environment.values[kLanguage], std::setlocale(LC_MESSAGES, nullptr));
-  const uint32_t codePage = CodePageForCodeset(nl_langinfo(CODESET));
-  // The program's own messages stay in the locale it started in.
-  std::setlocale(LC_ALL, "C");
+      UiLcid(environment.values[kLanguage], Info(_NL_LOCALE_NAME(LC_MESSAGES), user));
+  const uint32_t codePage = CodePageForCodeset(Info(CODESET, user));
+  if (user != nullptr) freelocale(user);
 
   // The system's default, as new sessions get it; "C" where they cannot.
-  LocaleConf conf;
-  const bool loadable = ReadSystemLocale(&conf, notes);
-  const LocaleSettings system = SettingsOf(conf);
+  VariableStore session;
+  const bool loadable = ReadSystemLocale(&session, notes);
+  const LocaleSettings system = SettingsOf(session);
   uint32_t systemLcid = kLcidInvariant;
   uint32_t systemUiLcid = kLcidInvariant;
   if (loadable) {

@@ -1,10 +1,12 @@
 #include "posix/libc_alias_table.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "posix/ascii.h"
+#include "posix/line_reader.h"
+#include "posix/regular_file.h"
 
 namespace {
 
@@ -13,20 +15,12 @@ namespace {
 // every other distribution's is, this one file.
 const char kLocaleAliasTable[] = "/usr/share/locale/locale.alias";
 
-// isspace() in the "C" locale, which the C library reads the table in.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int FoldCase(char c) {
-  const int byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
-}
-
 // strcasecmp() in the "C" locale, the order the C library sorts aliases in.
 // `name` holds no NUL.
 int CompareIgnoringCase(const char* name, size_t length, const char* alias) {
   for (size_t i = 0;; ++i) {
-    const int a = i < length ? FoldCase(name[i]) : 0;
-    const int b = FoldCase(alias[i]);
+    const int a = i < length ? LowerAscii(name[i]) : 0;
+    const int b = LowerAscii(alias[i]);
     if (a != b || a == 0) return a - b;
   }
 }
@@ -35,7 +29,7 @@ int CompareIgnoringCase(const char* name, size_t length, const char* alias) {
 bool CouldBeAlias(const char* name, size_t length) {
   if (length == 0 || length > kLocaleAliasLineMax) return false;
   for (size_t i = 0; i < length; ++i) {
-    if (name[i] == '\0' || IsSpace(name[i])) return false;
+    if (name[i] == '\0' || IsAsciiSpace(name[i])) return false;
   }
   return true;
 }
@@ -46,15 +40,17 @@ bool CouldBeAlias(const char* name, size_t length) {
 // for the start of a longer line, so the pieces after it are skipped up to
 // one that has such a newline: a NUL byte can hide the line after its own.
 template <typename Take>
-void ForEachEntry(std::FILE* table, Take take) {
-  std::rewind(table);
+void ForEachEntry(int table, Take take) {
+  PieceReader reader;
+  StartPieces(&reader, table);
+  if (lseek(table, 0, SEEK_SET) != 0) return;
   char line[kLocaleAliasLineMax + 1];
-  while (std::fgets(line, sizeof line, table) != nullptr) {
+  while (GetPiece(&reader, line, sizeof line)) {
     const bool complete = std::strchr(line, '\n') != nullptr;
     LocaleAliasEntry entry;
     if (ParseLocaleAliasLine(line, &entry)) take(entry);
     if (complete) continue;
-    while (std::fgets(line, sizeof line, table) != nullptr && std::strchr(line, '\n') == nullptr) {
+    while (GetPiece(&reader, line, sizeof line) && std::strchr(line, '\n') == nullptr) {
     }
   }
 }
@@ -68,21 +64,20 @@ void Copy(const char* name, LocaleAliasTarget* target) {
 
 bool ParseLocaleAliasLine(char* line, LocaleAliasEntry* entry) {
   char* c = line;
-  while (IsSpace(*c)) ++c;
+  while (IsAsciiSpace(*c)) ++c;
   if (*c == '\0' || *c == '#') return false;
   entry->alias = c;
-  while (*c != '\0' && !IsSpace(*c)) ++c;
+  while (*c != '\0' && !IsAsciiSpace(*c)) ++c;
   if (*c != '\0') *c++ = '\0';
-  while (IsSpace(*c)) ++c;
+  while (IsAsciiSpace(*c)) ++c;
   if (*c == '\0') return false;
   entry->target = c;
-  while (*c != '\0' && !IsSpace(*c)) ++c;
+  while (*c != '\0' && !IsAsciiSpace(*c)) ++c;
   *c = '\0';
   return true;
 }
 
-bool FindLocaleAliasIn(std::FILE* table, const char* name, size_t length,
-                       LocaleAliasTarget* target) {
+bool FindLocaleAliasIn(int table, const char* name, size_t length, LocaleAliasTarget* target) {
   if (!CouldBeAlias(name, length)) return false;
   // Where the entries sort: how many before the name, how many are it.
   size_t total = 0;
@@ -128,15 +123,9 @@ bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* targe
   // setlocale() and newlocale(), for a name it does not find in its locale
   // archive, or for any name where LOCPATH is set: there a FIFO stalls every
   // program that loads a locale, this one included.
-  const int fd = open(kLocaleAliasTable, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat status;
-  std::FILE* table = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? fdopen(fd, "r") : nullptr;
-  if (table == nullptr) {
-    close(fd);
-    return false;
-  }
+  int table;
+  if (OpenRegularFile(kLocaleAliasTable, &table) != 0) return false;
   const bool found = FindLocaleAliasIn(table, name, length, target);
-  std::fclose(table);
+  close(table);
   return found;
 }

@@ -2,7 +2,6 @@
 #define LOCALE_REPORT_POSIX_LIBC_ALIAS_TABLE_H_
 
 #include <cstddef>
-#include <cstdio>
 
 // The C library's locale aliases: names such as "german", "japanese.euc" or
 // "no_NO" that its alias table (locale.alias) has stand for another name,
@@ -43,7 +42,6 @@ bool ExpandLocaleAlias(const char* name, size_t length, LocaleAliasTarget* targe
 
 // The same in a table already open, read from its start; `table` must be
 // seekable.
-bool FindLocaleAliasIn(std::FILE* table, const char* name, size_t length,
-                       LocaleAliasTarget* target);
+bool FindLocaleAliasIn(int table, const char* name, size_t length, LocaleAliasTarget* target);
 
 #endif  // LOCALE_REPORT_POSIX_LIBC_ALIAS_TABLE_H_

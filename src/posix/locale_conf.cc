@@ -1,14 +1,7 @@
 #include "posix/locale_conf.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-#include "posix/env_file.h"
 #include "posix/line_reader.h"
 
 namespace {
@@ -24,26 +17,8 @@ bool IsForbiddenInValue(char c) {
 
 }  // namespace
 
-LocaleSettings SettingsOf(const LocaleConf& conf) {
-  LocaleSettings settings;
-  for (size_t i = 0; i < kLocaleVariableCount; ++i) settings.values[i] = conf.values[i];
-  return settings;
-}
-
-void SetLocaleConfValue(LocaleConf* conf, const char* key, size_t keyLength, const char* value,
-                        size_t valueLength) {
-  for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-    const char* name = kLocaleVariableNames[i];
-    if (std::strlen(name) == keyLength && std::memcmp(name, key, keyLength) == 0) {
-      if (valueLength > kLocaleConfValueMax) valueLength = kLocaleConfValueMax;
-      std::memcpy(conf->values[i], value, valueLength);
-      conf->values[i][valueLength] = '\0';
-      return;
-    }
-  }
-}
-
-void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf) {
+void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store,
+                         const char* source) {
   if (std::memchr(line, '\0', length) != nullptr) return;
   const char* begin = line;
   const char* end = line + length;
@@ -69,55 +44,13 @@ void ParseLocaleConfLine(const char* line, size_t length, LocaleConf* conf) {
     if (IsForbiddenInValue(*c)) return;
   }
   const size_t valueLength = static_cast<size_t>(valueEnd - value);
-  if (valueLength > kLocaleConfValueMax) return;
-  SetLocaleConfValue(conf, begin, static_cast<size_t>(keyEnd - begin), value, valueLength);
+  if (valueLength > kVariableValueMax) return;
+  SetVariable(store, begin, static_cast<size_t>(keyEnd - begin), value, valueLength, source);
 }
 
-int ReadLocaleConfFrom(int fd, LocaleConf* conf) {
+int ReadLocaleConf(int fd, VariableStore* store, const char* source) {
   // A line that fills the 1 KiB buffer is too long to be a setting.
-  return ReadLines<1024>(
-      fd, [conf](const char* line, size_t length) { ParseLocaleConfLine(line, length, conf); });
-}
-
-namespace {
-
-// Reads the open regular file and closes it.
-int ReadAndClose(int fd, LocaleConfSyntax syntax, LocaleConf* conf) {
-  if (syntax == kLocaleConfSyntax) {
-    const int result = ReadLocaleConfFrom(fd, conf);
-    close(fd);
-    return result;
-  }
-  std::FILE* file = fdopen(fd, "r");
-  if (file == nullptr) {
-    const int error = errno;
-    close(fd);
-    return error;
-  }
-  const int result = ReadEnvFile(file, conf);
-  std::fclose(file);
-  return result;
-}
-
-}  // namespace
-
-int ReadLocaleConf(const char* path, LocaleConfSyntax syntax, LocaleConf* conf) {
-  *conf = LocaleConf{};
-  // Non-blocking, so that a FIFO in the file's place cannot stall the report.
-  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOTDIR ? ENOENT : errno;
-  struct stat status;
-  int result = kLocaleConfNotRegular;
-  if (fstat(fd, &status) != 0) {
-    result = errno;
-  } else if (S_ISDIR(status.st_mode)) {
-    result = EISDIR;
-  } else if (S_ISREG(status.st_mode)) {
-    result = ReadAndClose(fd, syntax, conf);
-    // What a file that failed half-way gave is not what it says.
-    if (result != kLocaleConfRead) *conf = LocaleConf{};
-    return result;
-  }
-  close(fd);
-  return result;
+  return ReadLines<1024>(fd, [store, source](const char* line, size_t length) {
+    ParseLocaleConfLine(line, length, store, source);
+  });
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "posix/ascii.h"
 #include "posix/lcid_table.h"
 
 namespace {
@@ -96,9 +97,6 @@ PosixLocaleName SplitLocaleName(const char* name, size_t length) {
   return parts;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool AllOf(Span span, bool (*test)(char)) {
   for (size_t i = 0; i < span.length; ++i) {
     if (!test(span.data[i])) return false;
@@ -160,10 +158,13 @@ const char* DefaultScriptFor(const char* language, const char* territory) {
   return any != nullptr ? any : "";
 }
 
-void AppendSubtag(char* name, const char* subtag) {
-  if (subtag[0] == '\0') return;
-  std::strcat(name, "-");
-  std::strcat(name, subtag);
+// Appends "-subtag" at `end`, the name's terminating NUL; returns the new end.
+char* AppendSubtag(char* end, const char* subtag) {
+  if (subtag[0] == '\0') return end;
+  *end++ = '-';
+  const size_t length = std::strlen(subtag);
+  std::memcpy(end, subtag, length + 1);
+  return end + length;
 }
 
 }  // namespace
@@ -200,10 +201,11 @@ uint32_t LocaleNameToLcid(const char* name, size_t length) {
 
   // language[-Script][-REGION][-variant], as Windows spells its locale names.
   char windowsName[48];
-  std::strcpy(windowsName, language);
-  AppendSubtag(windowsName, script);
-  AppendSubtag(windowsName, territory);
-  AppendSubtag(windowsName, variant);
+  const size_t languageLength = std::strlen(language);
+  std::memcpy(windowsName, language, languageLength + 1);
+  char* end = AppendSubtag(windowsName + languageLength, script);
+  end = AppendSubtag(end, territory);
+  AppendSubtag(end, variant);
 
   const WindowsLocale* found = FindByKey(kWindowsLocales, kWindowsLocaleCount, windowsName);
   return found != nullptr ? found->lcid : kLcidCustomDefault;

@@ -3,8 +3,6 @@
 
 #include <cstddef>
 
-#include "capture.h"
-
 // The variables that set a locale category, in locale(1)'s order (LANG, the
 // categories', LC_ALL), then gettext's LANGUAGE.
 enum LocaleVariable {
@@ -26,7 +24,15 @@ enum LocaleVariable {
   kLocaleVariableCount
 };
 
-extern const char* const kLocaleVariableNames[kLocaleVariableCount];
+// One row a variable, in LocaleVariable's order: its name, and the category
+// mask newlocale() takes for the category it names (0 for LANG, LC_ALL and
+// LANGUAGE, which name none of their own).
+struct LocaleVariableRow {
+  const char* name;
+  int categoryMask;
+};
+
+extern const LocaleVariableRow kLocaleVariables[kLocaleVariableCount];
 
 // Where the variables come from (the environment, a system locale file),
 // each nullptr or "" where it is not set.
@@ -36,18 +42,12 @@ struct LocaleSettings {
 
 LocaleSettings EnvironmentSettings();
 
-// The locale a category takes from the settings, as the C library picks it:
-// LC_ALL, else the category's own variable, else LANG, else "C".
+// The variable a category takes its locale from, as the C library picks it:
+// LC_ALL, else the category's own variable, else LANG; kLocaleVariableCount
+// where none is set, which is "C".
+size_t DecidingVariable(const LocaleSettings& settings, LocaleVariable category);
+
+// The locale that variable names, or "C".
 const char* CategoryLocale(const LocaleSettings& settings, LocaleVariable category);
-
-// Notes each variable whose locale the C library cannot load for a category
-// that takes its locale from it, with `source` as where it comes from, and
-// returns how many there are. Each category is loaded apart from the
-// program's own locale (newlocale), which stays as it was.
-size_t NoteUnloadable(const LocaleSettings& settings, const char* source, CaptureNotes* notes);
-
-// Adds a note, as far as there is room; a value is cut after kNoteValueMax.
-void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
-             const char* value, int error, const char* other);
 
 #endif  // LOCALE_REPORT_POSIX_LOCALE_VARIABLES_H_

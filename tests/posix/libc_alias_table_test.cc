@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,12 +14,12 @@ namespace {
 std::string Find(const std::string& content, const std::string& name) {
   const int fd = memfd_create("locale.alias", 0);
   if (fd < 0) return "(no memfd)";
-  std::FILE* table = fdopen(fd, "w+");
-  if (table == nullptr) return "(no stream)";
-  std::fwrite(content.data(), 1, content.size(), table);
+  if (write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
+    return "(not written)";
+  }
   LocaleAliasTarget target;
-  const bool found = FindLocaleAliasIn(table, name.data(), name.size(), &target);
-  std::fclose(table);
+  const bool found = FindLocaleAliasIn(fd, name.data(), name.size(), &target);
+  close(fd);
   return found ? std::string(target.name) : "";
 }
 

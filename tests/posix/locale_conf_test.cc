@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <utility>
+
+#include "posix/regular_file.h"
 
 namespace {
 
@@ -28,6 +32,15 @@ class LocaleConfTest : public testing::Test {
     std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
     return path;
+  }
+
+  // What systemd's reading of `content` sets.
+  VariableStore Read(const std::string& content) {
+    VariableStore store{};
+    const int fd = open(Write(content).c_str(), O_RDONLY);
+    EXPECT_EQ(ReadLocaleConf(fd, &store, "locale.conf"), 0);
+    close(fd);
+    return store;
   }
 
   std::string dir_;
@@ -81,12 +94,12 @@ class LocaleConfCases : public LocaleConfTest, public testing::WithParamInterfac
 
 TEST_P(LocaleConfCases, ReadsTheSettings) {
   const ConfCase& c = GetParam();
-  LocaleConf conf;
-  ASSERT_EQ(ReadLocaleConf(Write(c.content).c_str(), kLocaleConfSyntax, &conf), kLocaleConfRead);
-  EXPECT_STREQ(conf.values[kLcAll], c.lcAll);
-  EXPECT_STREQ(conf.values[kLcCtype], c.lcCtype);
-  EXPECT_STREQ(conf.values[kLcMessages], c.lcMessages);
-  EXPECT_STREQ(conf.values[kLang], c.lang != nullptr ? c.lang : std::string(255, 'a').c_str());
+  const VariableStore store = Read(c.content);
+  EXPECT_STREQ(store.locale[kLcAll].value, c.lcAll);
+  EXPECT_STREQ(store.locale[kLcCtype].value, c.lcCtype);
+  EXPECT_STREQ(store.locale[kLcMessages].value, c.lcMessages);
+  EXPECT_STREQ(store.locale[kLang].value,
+               c.lang != nullptr ? c.lang : std::string(255, 'a').c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LocaleConfCases, testing::ValuesIn(kConfCases),
@@ -95,11 +108,9 @@ INSTANTIATE_TEST_SUITE_P(Files, LocaleConfCases, testing::ValuesIn(kConfCases),
                          });
 
 TEST_F(LocaleConfTest, MissingFileIsNotThere) {
-  LocaleConf conf;
-  for (const LocaleConfSyntax syntax : {kLocaleConfSyntax, kEnvFileSyntax}) {
-    EXPECT_EQ(ReadLocaleConf((dir_ + "/none").c_str(), syntax, &conf), ENOENT);
-    EXPECT_EQ(ReadLocaleConf((Write("LANG=C\n") + "/locale.conf").c_str(), syntax, &conf), ENOENT);
-  }
+  int fd;
+  EXPECT_EQ(OpenRegularFile((dir_ + "/none").c_str(), &fd), ENOENT);
+  EXPECT_EQ(OpenRegularFile((Write("LANG=C\n") + "/locale.conf").c_str(), &fd), ENOENT);
 }
 
 // Something that is there but cannot be read says why, and none of it waits.
@@ -108,12 +119,10 @@ TEST_F(LocaleConfTest, UnreadableThingsSayWhy) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const auto start = std::chrono::steady_clock::now();
   const std::pair<std::string, int> cases[] = {
-      {dir_, EISDIR}, {fifo, kLocaleConfNotRegular}, {"/dev/zero", kLocaleConfNotRegular}};
-  for (const LocaleConfSyntax syntax : {kLocaleConfSyntax, kEnvFileSyntax}) {
-    for (const auto& [path, result] : cases) {
-      LocaleConf conf;
-      EXPECT_EQ(ReadLocaleConf(path.c_str(), syntax, &conf), result) << path;
-    }
+      {dir_, EISDIR}, {fifo, kNotRegularFile}, {"/dev/zero", kNotRegularFile}};
+  for (const auto& [path, result] : cases) {
+    int fd;
+    EXPECT_EQ(OpenRegularFile(path.c_str(), &fd), result) << path;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "nothing blocks";
 }
@@ -122,9 +131,7 @@ TEST_F(LocaleConfTest, LargeFileIsReadToTheEnd) {
   std::string content;
   for (int i = 0; i < 100000; ++i) content += "# filler line " + std::to_string(i) + "\n";
   content += "LANG=ko_KR.EUC-KR\n";
-  LocaleConf conf;
-  ASSERT_EQ(ReadLocaleConf(Write(content).c_str(), kLocaleConfSyntax, &conf), kLocaleConfRead);
-  EXPECT_STREQ(conf.values[kLang], "ko_KR.EUC-KR");
+  EXPECT_STREQ(Read(content).locale[kLang].value, "ko_KR.EUC-KR");
 }
 
 }  // namespace

@@ -2,27 +2,20 @@
 // _parse_env_file() as Linux-PAM 1.5 has them, checked against su sessions
 // on Debian 12 (the tests hold the report to that).
 
-#include "posix/env_file.h"
+#include "posix/pam_env_file.h"
 
-#include <cerrno>
 #include <cstring>
 
-namespace {
+#include "posix/ascii.h"
 
-bool IsKeyCharacter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-// One line into `buffer`, comments cut and continuations joined. Returns its
-// length, 0 at the end of the file, or -1 where pam_env stops reading.
-int AssembleLine(std::FILE* file, char* buffer, int size) {
+int AssemblePamEnvLine(PieceReader* file, char* buffer, int size) {
   char* piece = buffer;
   int used = 0;
   for (;;) {
     if (used >= size) return -1;
-    if (std::fgets(piece, size - used, file) == nullptr) return used > 0 ? -1 : 0;
+    if (!GetPiece(file, piece, static_cast<size_t>(size - used))) return used > 0 ? -1 : 0;
     if (piece[0] == '\0') return -1;
-    if (piece[std::strlen(piece) - 1] != '\n' && !std::feof(file)) return -1;
+    if (piece[std::strlen(piece) - 1] != '\n' && !file->atEnd) return -1;
 
     // A blank line or a comment adds nothing, even within a continuation.
     const int blanks = static_cast<int>(std::strspn(piece, " \n\t"));
@@ -44,14 +37,17 @@ int AssembleLine(std::FILE* file, char* buffer, int size) {
   }
 }
 
-void ParseLine(char* key, LocaleConf* conf) {
+namespace {
+
+void ParseLine(char* key, VariableStore* store, const char* source) {
   key += std::strspn(key, " \n\t");
   if (std::strncmp(key, "export ", 7) == 0) key += 7;
   key[std::strcspn(key, "\n#")] = '\0';
   if (key[0] == '=') return;
   size_t keyLength = 0;
   while (key[keyLength] != '=' && key[keyLength] != '\0') {
-    if (!IsKeyCharacter(key[keyLength++])) return;
+    const char c = key[keyLength++];
+    if (!IsAsciiAlnum(c) && c != '_') return;
   }
   // A key alone unsets it.
   char* value = key + keyLength;
@@ -63,15 +59,15 @@ void ParseLine(char* key, LocaleConf* conf) {
       value[length - 1] = '\0';
     }
   }
-  SetLocaleConfValue(conf, key, keyLength, value, std::strlen(value));
+  SetVariable(store, key, keyLength, value, std::strlen(value), source);
 }
 
 }  // namespace
 
-int ReadEnvFile(std::FILE* file, LocaleConf* conf) {
-  char line[kEnvFileLineMax];
-  errno = 0;
-  while (AssembleLine(file, line, sizeof line) > 0) ParseLine(line, conf);
-  if (std::ferror(file)) return errno != 0 ? errno : EIO;
-  return 0;
+int ReadPamEnvFile(int fd, VariableStore* store, const char* source) {
+  PieceReader file;
+  StartPieces(&file, fd);
+  char line[kPamEnvLineMax];
+  while (AssemblePamEnvLine(&file, line, sizeof line) > 0) ParseLine(line, store, source);
+  return file.error;
 }

@@ -1,0 +1,53 @@
+#include "posix/locale_notes.h"
+
+#include <locale.h>
+
+#include <cstring>
+
+namespace {
+
+void CopyText(char* to, const char* text) {
+  size_t length = 0;
+  while (text != nullptr && length < kNoteValueMax && text[length] != '\0') ++length;
+  std::memcpy(to, text, length);
+  to[length] = '\0';
+}
+
+}  // namespace
+
+void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
+             const char* value, int error, const char* other) {
+  if (notes->count == sizeof notes->notes / sizeof notes->notes[0]) return;
+  CaptureNote& note = notes->notes[notes->count++];
+  note.kind = kind;
+  CopyText(note.source, source);
+  note.variable = variable;
+  CopyText(note.value, value);
+  note.error = error;
+  CopyText(note.other, other);
+}
+
+size_t NoteUnloadable(const LocaleSettings& settings, const char* const* sources,
+                      CaptureNotes* notes) {
+  bool unloadable[kLocaleVariableCount] = {};
+  for (size_t category = 0; category < kLocaleVariableCount; ++category) {
+    const int mask = kLocaleVariables[category].categoryMask;
+    if (mask == 0) continue;
+    const size_t variable = DecidingVariable(settings, static_cast<LocaleVariable>(category));
+    if (variable == kLocaleVariableCount || unloadable[variable]) continue;
+    const locale_t loaded = newlocale(mask, settings.values[variable], nullptr);
+    if (loaded == nullptr) {
+      unloadable[variable] = true;
+    } else {
+      freelocale(loaded);
+    }
+  }
+  size_t count = 0;
+  for (size_t variable = 0; variable < kLocaleVariableCount; ++variable) {
+    if (!unloadable[variable]) continue;
+    AddNote(notes, kNoteUnloadable, sources[variable], kLocaleVariables[variable].name,
+            settings.values[variable], 0, nullptr);
+    ++count;
+  }
+  return count;
+}
