@@ -8,8 +8,10 @@ namespace {
 
 void CopyText(char* to, const char* text) {
   size_t length = 0;
-  while (text != nullptr && length < kNoteValueMax && text[length] != '\0') ++length;
-  std::memcpy(to, text, length);
+  if (text != nullptr) {
+    while (length < kNoteValueMax && text[length] != '\0') ++length;
+    std::memcpy(to, text, length);
+  }
   to[length] = '\0';
 }
 
