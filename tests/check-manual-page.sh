@@ -18,7 +18,8 @@ printed=$(env -i LC_ALL=C "$program" </dev/null 2>&1 >/dev/full
 # Those of the system's files, from files of our own in place of /etc.
 if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   etc=$(mktemp -d)
-  trap 'rm -rf "$etc"' EXIT
+  others=$(mktemp -d)
+  trap 'rm -rf "$etc" "$others"' EXIT
   copy_etc "$etc"
   in_etc() {  # command...: its standard error
     timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && exec "$@"' "$etc" "$@" 2>&1 >/dev/null </dev/null
@@ -26,7 +27,12 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   printf 'LANG=xx_YY.UTF-8\n' >"$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")
   chmod 600 "$etc/default/locale"
-  printed+=$'\n'$(in_etc setpriv --reuid=65534 --regid=65534 --clear-groups env -i "$program")
+  if nobody_program=$(for_others "$program" "$others"); then
+    printed+=$'\n'$(in_etc setpriv --reuid=65534 --regid=65534 --clear-groups env -i "$nobody_program")
+  else
+    echo "the message of a file the user cannot read: not compared, $nobody_program"
+    shown=$(grep -v 'cannot be read' <<<"$shown")
+  fi
   printf 'LANG=C\n' >"$etc/locale.conf"
   printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")

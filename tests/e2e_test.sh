@@ -10,6 +10,7 @@ data_dir=$(cd "$(dirname "$0")/data" && pwd)
 windows_tsv=$(cd "$(dirname "$0")/.." && pwd)/data/windows-locales.tsv
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+chmod 711 "$scratch"  # for a copy of the program that others run
 exec </dev/null  # no run may wait on a terminal
 
 # The groups that set locales need them loadable through LOCPATH, from the
@@ -441,7 +442,9 @@ group_system() {
 
   # A locale file that exists but cannot be read is named, and the lines
   # are C; none makes the report wait.
-  local usable
+  local usable nobody_program
+  nobody_program=$(for_others "$program" "$scratch/others") ||
+    { echo "files unreadable to the user: skipped, $nobody_program"; return; }
   for usable in "a directory:Is a directory" "a FIFO:not a regular file" "mode 0600, read as nobody,:Permission denied"; do
     copy_etc "$scratch/etc"
     case $usable in
@@ -450,7 +453,7 @@ group_system() {
       *) printf 'LANG=fr_FR\n' >"$scratch/etc/$default" && chmod 600 "$scratch/etc/$default" ;;
     esac
     isolated "$scratch/etc" "" setpriv --reuid=65534 --regid=65534 --clear-groups \
-      env -i LOCPATH="$locpath" LC_ALL=de_DE.UTF-8 "$program" >"$scratch/out" 2>"$scratch/err" </dev/null
+      env -i LC_ALL=de_DE.UTF-8 "$nobody_program" >"$scratch/out" 2>"$scratch/err" </dev/null
     expect_eq "${usable%%:*} for a file: status" 0 "$?"
     expect_eq "${usable%%:*} for a file" "$(report 127 1031 127 1031 65001)" "$(<"$scratch/out")"
     expect_eq "${usable%%:*} for a file: standard error" \

@@ -35,3 +35,19 @@ copy_etc() {  # dir
   : >"$1/environment"
   rm -rf "$1/default/locale" "$1/locale.conf"
 }
+
+# The program as another user can run it, printed: the program itself where
+# that user can reach it, else a copy in DIR, which anyone may enter (a
+# checkout in a home of mode 0700 is out of others' reach). Fails, printing
+# why, where no copy serves: under emulation the program is a script that
+# names other files of the build.
+for_others() {  # program, dir
+  if setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$1" 2>/dev/null; then
+    echo "$1"
+  elif [ -n "${LOCALE_REPORT_EMULATOR:-}" ]; then
+    echo "others cannot reach the emulated program in this checkout"
+    return 1
+  else
+    mkdir -p "$2" && chmod 755 "$2" && cp "$1" "$2/" && echo "$2/${1##*/}"
+  fi
+}
