@@ -265,23 +265,32 @@ group_hostile() {
 # Every locale glibc supports, as LC_ALL. The runs go to one file and what
 # each should print to another, each line marked with its locale, and the two
 # are compared at once: a fork for each run, and none for what it should print.
+# Under emulation, where the same source was swept natively, a sample: the
+# first locale of each codeset and every 25th, what can differ between
+# architectures being the tables and the codesets, not the names.
 group_all_locales() {
   require_locales
-  local name code lcid windows code_page count=0
-  local -A lcids
+  local name codeset code lcid windows code_page count=0 run=0
+  local -A lcids seen
   while IFS=$'\t' read -r -u 3 name code _; do
     lcids[$name]=$((code == 0x1000 ? 3072 : code))
   done 3< <(tail -n +2 "$windows_tsv")
-  while IFS=$'\t' read -r -u 3 name _ windows code_page; do
+  while IFS=$'\t' read -r -u 3 name codeset windows code_page; do
+    count=$((count + 1))
+    if [ -n "${LOCALE_REPORT_EMULATOR:-}" ] && [ -n "${seen[$codeset]+set}" ] && ((count % 25 != 0)); then
+      continue
+    fi
+    seen[$codeset]=1
+    run=$((run + 1))
     lcid=${lcids[$windows]:-3072}
     # An interface language without an identifier is 0x1400 on Windows.
     { echo "LC_ALL=$name ($windows)"; report 0 "$lcid" 0 $((lcid == 3072 ? 5120 : lcid)) "$code_page"
       echo "status 0"; } >>"$scratch/expected"
     { echo "LC_ALL=$name ($windows)"; env -i LOCPATH="$locpath" LC_ALL="$name" "$program" </dev/null 2>&1
       echo "status $?"; } >>"$scratch/printed"
-    count=$((count + 1))
   done 3< <(grep -v '^#' "$data_dir/supported-locales.tsv")
-  expect_eq "locales run" 500 "$count"
+  expect_eq "locales listed" 500 "$count"
+  echo "$run of them run, ${#seen[@]} codesets"
   marked() { awk '/^LC_ALL=/ { run = $0; next } !/^GetSystem/ { print run ": " $0 }' "$1"; }
   expect_eq "every locale's user lines and status" "$(marked "$scratch/expected")" "$(marked "$scratch/printed")"
 }

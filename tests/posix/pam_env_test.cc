@@ -25,6 +25,7 @@ const PamEnvCase kCases[] = {
     {false, "export LANG=de_DE # German\nLC_TIME='fr_FR'\n", "LANG=de_DE ;LC_TIME=fr_FR;", 0},
     {false, "LANG = fr\nLC_ALL=x\nLC_ALL\nLANGUAGE=\"a\" # b\n", "LANGUAGE=a\" ;", 0},
     {false, std::string("LANG=es\\\n#\n_ES\nLANG=de\0\nLANG=fr\n", 32), "LANG=es_ES;", 0},
+    {false, "LC_\xC9=x\nLANG=\xE9\xFF\n", "LANG=\xE9\xFF;", 0},
     {true, "LANG DEFAULT=de OVERRIDE=\nLC_TIME OVERRIDE=fr DEFAULT=it\n", "LANG=de;LC_TIME=fr;", 0},
     {true, "LANG=de_DE\n LC_TIME DEFAULT=fr\nLC_NAME DEFAULT=\"\"\n", "LANG=de_DE;", 0},
     {true, "LANG DEFAULT=fr x\nLC_TIME DEFAULT=\"fr\"x\nLANGUAGE DEFAULT=\"a b\"\n",
