@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "posix/locale_conf.h"
 #include "posix/pam_env_conf.h"

@@ -2,7 +2,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
