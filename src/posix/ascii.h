@@ -8,6 +8,9 @@
 inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
+// What separates words on a line: blank, tab, and the CR of a file written
+// on Windows.
+inline bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // isspace() in the C locale: blank, tab, newline, vertical tab, form feed, CR.
 inline bool IsAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // A byte as unsigned, its ASCII letters folded: as strcasecmp() in the C

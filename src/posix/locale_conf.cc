@@ -2,16 +2,15 @@
 
 #include <cstring>
 
+#include "posix/ascii.h"
 #include "posix/line_reader.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
 // Characters that would make a value something other than a plain name once
 // a shell read the file.
 bool IsForbiddenInValue(char c) {
-  return IsBlank(c) || std::strchr("\"'\\$`;", c) != nullptr ||
+  return IsLineBlank(c) || std::strchr("\"'\\$`;", c) != nullptr ||
          static_cast<unsigned char>(c) < 0x20;
 }
 
@@ -22,17 +21,17 @@ void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store,
   if (std::memchr(line, '\0', length) != nullptr) return;
   const char* begin = line;
   const char* end = line + length;
-  while (begin < end && IsBlank(*begin)) ++begin;
-  while (end > begin && IsBlank(end[-1])) --end;
+  while (begin < end && IsLineBlank(*begin)) ++begin;
+  while (end > begin && IsLineBlank(end[-1])) --end;
   if (begin == end || *begin == '#') return;
 
   const char* equals =
       static_cast<const char*>(std::memchr(begin, '=', static_cast<size_t>(end - begin)));
   if (equals == nullptr) return;
   const char* keyEnd = equals;
-  while (keyEnd > begin && IsBlank(keyEnd[-1])) --keyEnd;
+  while (keyEnd > begin && IsLineBlank(keyEnd[-1])) --keyEnd;
   const char* value = equals + 1;
-  while (value < end && IsBlank(*value)) ++value;
+  while (value < end && IsLineBlank(*value)) ++value;
   const char* valueEnd = end;
 
   if (value < valueEnd && (*value == '"' || *value == '\'')) {

@@ -46,19 +46,17 @@ bool IsType(const Token& token, const char* type) {
   return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
 // The next word of [*c, end), blanks before it skipped; a word that starts
 // with '[' runs to the next ']'.
 Token NextToken(const char** c, const char* end) {
-  while (*c < end && IsBlank(**c)) ++*c;
+  while (*c < end && IsLineBlank(**c)) ++*c;
   const char* start = *c;
   if (*c < end && **c == '[') {
     const char* close =
         static_cast<const char*>(std::memchr(*c, ']', static_cast<size_t>(end - *c)));
     *c = close != nullptr ? close + 1 : end;
   } else {
-    while (*c < end && !IsBlank(**c)) ++*c;
+    while (*c < end && !IsLineBlank(**c)) ++*c;
   }
   return {start, static_cast<size_t>(*c - start)};
 }
@@ -149,7 +147,7 @@ int ReadFile(Stack* stack, const Token& name, PamType filter, int depth) {
   const int error = ReadLines<1024>(fd, [stack, filter, depth](const char* line, size_t length) {
     // Most lines are comments: they cost no more than this.
     size_t blanks = 0;
-    while (blanks < length && IsBlank(line[blanks])) ++blanks;
+    while (blanks < length && IsLineBlank(line[blanks])) ++blanks;
     if (blanks < length && line[blanks] != '#') {
       TakeLine(stack, line + blanks, length - blanks, filter, depth);
     }
