@@ -2,11 +2,15 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "posix/pam_env_conf.h"
 #include "posix/pam_env_file.h"
+#include "posix/pam_service.h"
 
 namespace {
 
@@ -57,6 +61,36 @@ TEST(PamEnvReaders, SetWhatSessionsGet) {
     }
     EXPECT_EQ(set, c.expected) << c.content;
   }
+}
+
+// A login stack's pam_env lines, in the order login calls them: its session
+// lines, included ones in their place, then its auth lines.
+TEST(PamServiceReader, FindsPamEnvLinesInLoginsOrder) {
+  char dir[] = "/tmp/pam_service_test.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const auto write = [&dir](const char* name, const char* text) {
+    std::FILE* file = std::fopen((std::string(dir) + "/" + name).c_str(), "w");
+    std::fputs(text, file);
+    std::fclose(file);
+  };
+  write("login",
+        "auth include common-auth\n# session required pam_env.so envfile=/comment\n"
+        "-session [default=1 ok=ignore] /lib/security/pam_env.so envfile=/d readenv=1\n"
+        "@include common-session\nSESSION required pam_env.so readenv=0 conffile=/c # x\n");
+  write("common-auth", "auth required pam_env.so envfile=/a\nsession required pam_env.so\n");
+  write("common-session", "session optional pam_env.so envfile=/s\naccount required pam_env.so\n");
+  PamEnvCalls calls;
+  EXPECT_EQ(ReadPamEnvCalls(dir, "login", &calls), 0);
+  std::string found;
+  for (size_t i = 0; i < calls.count; ++i) {
+    const PamEnvCall& call = calls.calls[i];
+    found += std::string(call.conffile) + " " + call.envfile + (call.readenv ? ";" : " unread;");
+  }
+  EXPECT_EQ(found,
+            "/etc/security/pam_env.conf /d;/etc/security/pam_env.conf /s;"
+            "/c /etc/environment unread;/etc/security/pam_env.conf /a;");
+  EXPECT_EQ(ReadPamEnvCalls(dir, "none", &calls), ENOENT);
+  std::system(("rm -rf '" + std::string(dir) + "'").c_str());
 }
 
 }  // namespace
