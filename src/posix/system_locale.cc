@@ -43,7 +43,8 @@ const char* LoginItem(const char* item) {
   return name ? entry->pw_name : home ? entry->pw_dir : entry->pw_shell;
 }
 
-// Reads one file into `store`. Returns 0, ENOENT where it is not there,
+// Reads one file into `store`, counting a conffile's setting lines in
+// `lines` where given. Returns 0, ENOENT where it is not there,
 // kPamEnvConfAborted, or (noted) why it cannot be read.
 int ReadSource(const char* path, Syntax syntax, VariableStore* store, CaptureNotes* notes,
                size_t* lines = nullptr) {
@@ -57,9 +58,11 @@ int ReadSource(const char* path, Syntax syntax, VariableStore* store, CaptureNot
       case kPamEnvFileSyntax:
         result = ReadPamEnvFile(fd, store, path);
         break;
-      case kPamEnvConfSyntax:
-        result = ReadPamEnvConf(fd, LoginItem, store, path, lines);
+      case kPamEnvConfSyntax: {
+        size_t uncounted;
+        result = ReadPamEnvConf(fd, LoginItem, store, path, lines != nullptr ? lines : &uncounted);
         break;
+      }
     }
     close(fd);
   }
