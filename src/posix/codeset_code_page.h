@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// Names held in the rows, as the Windows locales' are: nothing to relocate.
 struct CodesetCodePage {
-  const char* codeset;  // glibc's name for it (its charmap's)
-  uint32_t codePage;    // Microsoft's code-page identifier
+  char codeset[20];   // glibc's name for it (its charmap's)
+  uint32_t codePage;  // Microsoft's code-page identifier
 };
 
 // Codesets Windows has a code-page identifier for, sorted by their letters

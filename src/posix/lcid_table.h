@@ -5,9 +5,10 @@
 #include <cstdint>
 
 // A Windows locale name ("de-DE", "sr-Latn-RS", "ca-ES-valencia") and the
-// identifier Windows gives it.
+// identifier Windows gives it. The name is held in the row, not pointed to,
+// so that the loader has no address in the table to relocate at every start.
 struct WindowsLocale {
-  const char* name;
+  char name[16];
   uint32_t lcid;
 };
 

@@ -8,10 +8,12 @@
 
 namespace {
 
+// The tables hold their names in their rows, so that the loader has no
+// address in them to relocate at every start.
 struct RenamedLanguage {
-  const char* posix;
-  const char* windows;
-  const char* script;  // "" when the Windows name carries none
+  char posix[4];
+  char windows[4];
+  char script[5];  // "" when the Windows name carries none
 };
 
 // Language codes Windows spells otherwise, as CLDR does. Sorted by posix.
@@ -25,9 +27,9 @@ const RenamedLanguage kRenamedLanguages[] = {
 };
 
 struct DefaultScript {
-  const char* language;   // POSIX language code
-  const char* territory;  // "" for any
-  const char* script;
+  char language[4];   // POSIX language code
+  char territory[3];  // "" for any
+  char script[5];
 };
 
 // Languages whose Windows names always carry a script, with the script glibc's
@@ -42,9 +44,9 @@ const DefaultScript kDefaultScripts[] = {
 };
 
 struct ModifierMeaning {
-  const char* modifier;
-  const char* script;
-  const char* variant;
+  char modifier[11];
+  char script[5];
+  char variant[9];
 };
 
 // Modifiers that change which Windows locale is meant; all others ("@euro")
@@ -133,9 +135,10 @@ void CopyFolded(Span span, bool upper, char (&out)[N]) {
   out[length] = '\0';
 }
 
-// Every table here is a sorted array of structs whose first member is the key.
+// Every table here is a sorted array of structs whose first member is the key,
+// a name held in the row.
 int CompareKey(const void* key, const void* entry) {
-  return std::strcmp(static_cast<const char*>(key), *static_cast<const char* const*>(entry));
+  return std::strcmp(static_cast<const char*>(key), static_cast<const char*>(entry));
 }
 
 template <typename Entry>
