@@ -1,7 +1,6 @@
-// The locale file readers on any bytes. systemd's reads through one small
+// systemd's locale file reader on any bytes. It reads through one small
 // buffer, so what it finds must be exactly what a line-by-line reading finds,
-// and every value kept must be a plain name; pam_env's two (envfile and
-// conffile, with its expansions) keep every value within its slot.
+// and every value kept must be a plain name.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -9,11 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
 #include "posix/locale_conf.h"
-#include "posix/pam_env_conf.h"
-#include "posix/pam_env_file.h"
 
 namespace {
 
@@ -28,21 +24,6 @@ void CheckValue(const char* value) {
     const unsigned char c = static_cast<unsigned char>(value[i]);
     Require(c > 0x20 && std::strchr("\"'\\$`;", c) == nullptr);
   }
-}
-
-void CheckTerminated(const VariableStore& store) {
-  for (const StoredValue& slot : store.locale) {
-    Require(strnlen(slot.value, sizeof slot.value) < sizeof slot.value);
-  }
-  for (size_t i = 0; i < store.otherCount; ++i) {
-    Require(strnlen(store.others[i].name, sizeof store.others[i].name) <
-            sizeof store.others[i].name);
-    Require(strnlen(store.others[i].setting.value, kVariableValueMax + 1) <= kVariableValueMax);
-  }
-}
-
-const char* Item(const char* item) {
-  return std::strcmp(item, "HOME") == 0 ? "/home/user" : nullptr;
 }
 
 }  // namespace
@@ -72,16 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(std::strcmp(streamed.locale[i].value, direct.locale[i].value) == 0);
   }
 
-  // pam_env's readers, on the same bytes, keep every value terminated.
-  for (const bool conffile : {false, true}) {
-    Require(lseek(fd, 0, SEEK_SET) == 0);
-    VariableStore store = {};
-    size_t lines;
-    const int result = conffile ? ReadPamEnvConf(fd, Item, &store, "conffile", &lines)
-                                : ReadPamEnvFile(fd, &store, "envfile");
-    Require(result == 0 || result == kPamEnvConfAborted);
-    CheckTerminated(store);
-  }
   close(fd);
   return 0;
 }

@@ -2,8 +2,8 @@
 # Runs one fuzz target for a bounded time:
 #   run-fuzzer.sh FUZZER SEED-CORPUS SECONDS
 # New inputs go to a scratch directory, so the committed seeds stay as they are.
-# Inputs of up to 4 KiB hold lines longer than either reader takes (399 bytes
-# of the alias table, 1023 of the locale file), several of them.
+# Inputs of up to 4 KiB hold lines longer than the readers take (399 bytes
+# of the alias table, 1023 of the locale file, 4095 of a PAM stack).
 set -uo pipefail
 fuzzer=$1
 seeds=$2

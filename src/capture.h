@@ -5,13 +5,25 @@
 
 #include "locale_snapshot.h"
 
+// Why a file cannot be read, besides an errno: it is a FIFO, device or
+// socket, none of which is read, so that none can stall the report; or it
+// has a line longer than its reader keeps.
+const int kNotRegularFile = -1;
+const int kLineTooLong = -2;
+
 enum CaptureNoteKind {
   // `variable` names `value`, a locale that cannot be loaded, so that every
   // program that takes its whole locale from there runs in "C".
   kNoteUnloadable,
-  // The file `source` exists but cannot be read: `error`, an errno, or 0
-  // where it is no regular file.
+  // The file `source` exists but cannot be read: `error`, an errno,
+  // kNotRegularFile or kLineTooLong.
   kNoteUnreadable,
+  // `source`, a library or module, cannot be loaded, for `value`: the
+  // system lines show sessions without it.
+  kNoteNotLoaded,
+  // pam_env, reading the files `source`, returns `value` (its error) where
+  // that fails the login: new logins are refused.
+  kNoteLoginRefused,
   // The file `source`, which services get, names other locales than
   // `other`, which login sessions get.
   kNoteFilesDisagree,

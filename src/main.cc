@@ -34,7 +34,17 @@ void PrintNote(const CaptureNote& note) {
       break;
     case kNoteUnreadable:
       std::fprintf(stderr, "cannot be read: %s\n",
-                   note.error != 0 ? std::strerror(note.error) : "not a regular file");
+                   note.error == kNotRegularFile ? "not a regular file"
+                   : note.error == kLineTooLong  ? "a line is too long"
+                                                 : std::strerror(note.error));
+      break;
+    case kNoteNotLoaded:
+      std::fprintf(stderr, "cannot be loaded (%s): the system lines show new sessions without it\n",
+                   ToTerminalText(note.value).bytes);
+      break;
+    case kNoteLoginRefused:
+      std::fprintf(stderr, "pam_env fails (%s): new logins are refused\n",
+                   ToTerminalText(note.value).bytes);
       break;
     case kNoteFilesDisagree: {
       const TerminalText other = ToTerminalText(note.other);

@@ -2,7 +2,7 @@
 # Checks the manual page: mandoc has nothing to warn of, and the messages
 # the page shows are those the program prints, on a full disk, for a locale
 # that cannot be loaded and, where /etc can be replaced, for the system's
-# locale files.
+# locale files, a login pam_env refuses and a system without libpam.
 #   check-manual-page.sh PAGE PROGRAM
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
@@ -33,11 +33,18 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
     echo "the message of a file the user cannot read: not compared, $nobody_program"
     shown=$(grep -v 'cannot be read' <<<"$shown")
   fi
+  printf 'LANG DEFAULT=${LC_TIME\n' >"$etc/security/pam_env.conf"
+  printed+=$'\n'$(in_etc env -i "$program")
+  printf '# nothing\n' >"$etc/security/pam_env.conf"
+  libpam=$(loaded_by "$program" libpam.so.0)
+  : >"$others/empty"
+  printed+=$'\n'$(timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && mount --bind "$1" "$2" &&
+    shift 2 && exec "$@"' "$etc" "$others/empty" "${libpam:-/nonexistent}" env -i "$program" 2>&1 >/dev/null </dev/null)
   printf 'LANG=C\n' >"$etc/locale.conf"
   printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")
 else
-  shown=$(grep -v ': /etc/' <<<"$shown")
+  shown=$(grep -v -e ': /etc/' -e ': libpam' <<<"$shown")
 fi
 expect_eq "the messages the page shows" "$printed" "$shown"
 finish

@@ -299,10 +299,13 @@ group_all_locales() {
 # directory, and /usr/share/locale too where one is given; 10 seconds at most.
 # The tools that set it up run in the "C" locale, so that none of them reads
 # the alias table of /usr/share/locale, which may be a FIFO.
+# Each SOURCE:TARGET in $binds (blank-separated) is bound there too.
+binds=
 isolated() {  # etc-directory, share-locale-directory or "", command...
-  timeout 10 env -i PATH="$PATH" unshare --mount sh -c \
-    'mount --bind "$1" /etc && { [ -z "$2" ] || mount --bind "$2" /usr/share/locale; } && shift 2 && exec "$@"' \
-    - "$@"
+  timeout 10 env -i PATH="$PATH" binds="$binds" unshare --mount sh -c \
+    'mount --bind "$1" /etc && { [ -z "$2" ] || mount --bind "$2" /usr/share/locale; } &&
+     for bind in $binds; do mount --bind "${bind%%:*}" "${bind#*:}" || exit; done &&
+     shift 2 && exec "$@"' - "$@"
 }
 can_isolate() {
   [ "$(id -u)" -eq 0 ] || skip "needs root, for unshare --mount"
@@ -350,15 +353,21 @@ group_system() {
   require_system_locales
   can_su
   # Each FILE=content names a file in /etc (content as printf %b takes it),
-  # -FILE one to remove; LOCPATH=DIR is the program's own.
+  # -FILE one to remove; LOCPATH=DIR is the program's own; SU=content the
+  # session lines of su's stack, for one of the login's own; BIND=FILE:PATH
+  # binds a file of /etc over PATH.
   system_case() {  # what, system-lcid, system-ui, standard error, FILE=content...
     local etc=$scratch/etc setting locpath_given=$locpath
     copy_etc "$etc" && cp "$scratch/su" "$etc/pam.d/su"
+    binds=
     for setting in "${@:5}"; do
       case $setting in
         LOCPATH=*) locpath_given=${setting#*=} ;;
+        SU=*) printf 'auth sufficient pam_rootok.so\naccount required pam_permit.so\n%b' \
+          "${setting#*=}" >"$etc/pam.d/su" ;;
+        BIND=*) binds+=" $scratch/etc/${setting#BIND=}" ;;
         -*) rm -f "$etc/${setting#-}" ;;
-        *) printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
+        *) mkdir -p "$(dirname "$etc/${setting%%=*}")" && printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
       esac
     done
     isolated "$etc" "" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "$program" \
@@ -424,6 +433,51 @@ group_system() {
   session_case "DEFAULT= and OVERRIDE= in pam_env.conf" 1040 16 "" \
     "$conf=LC_TIME DEFAULT=it_IT.UTF-8\nLC_CTYPE DEFAULT=\${LC_TIME}\nLANGUAGE OVERRIDE=it\nLANG=fr_FR.UTF-8\n"
   session_case "without pam_env.conf, nothing" 127 127 "" "$default=LANG=de_DE.UTF-8\n" "-$conf"
+  # pam_env's own reading, whatever its release: the report asks it.
+  local long
+  long=de_DE.UTF-8$(printf '%*s' 300 '' | tr ' ' x)
+  session_case "a value of 311 bytes" 127 127 \
+    "$(unloadable_default /etc/default/locale "LANG=${long:0:64}...")" "$default=LANG=$long\n"
+  session_case "readenv=4294967296 reads no envfile" 127 127 "" "$default=LANG=de_DE.UTF-8\n" \
+    "pam.d/login=session required pam_env.so readenv=4294967296 envfile=/etc/default/locale\n" \
+    "SU=session required pam_env.so readenv=4294967296 envfile=/etc/default/locale\n"
+  session_case "/dev/null for the envfile" 127 127 "" "$default=LANG=de_DE.UTF-8\n" \
+    "pam.d/login=session required pam_env.so envfile=/dev/null\n" \
+    "SU=session required pam_env.so envfile=/dev/null\n"
+  system_case "@{HOME} is the user's" 127 127 \
+    "$(unloadable_default /etc/security/pam_env.conf "LANG=de_DE.UTF-8@$(getent passwd 0 | cut -d: -f6)")" \
+    "$conf=LANG DEFAULT=de_DE.UTF-8@@{HOME}\n"
+  # The login stack as libpam reads it: a word in brackets, INCLUDE,
+  # a line continued, a CR in a word; "other" where there is no login.
+  local stack='session INCLUDE /etc/pam.d/locale-stack\nauth required pam_env.so envfile=/etc/environment\r\n'
+  local included='session optional pam_env.so \\\n  [envfile=/etc/default/locale x]\n'
+  session_case "a login stack of many forms" 1040 1040 "" "default/locale x=LANG=it_IT.UTF-8\n" \
+    "$env=LANG=de_DE.UTF-8\n" "pam.d/login=$stack" "pam.d/locale-stack=$included" "SU=$stack"
+  session_case "no login stack: other's" 1036 1036 "" "-pam.d/login" "$default=LANG=fr_FR.UTF-8\n" \
+    "pam.d/other=session required pam_env.so envfile=/etc/default/locale\n" "SU="
+  local own='session required pam_env.so envfile=/etc/default/locale\n'
+  session_case "the login stack in /usr/lib/pam.d" 1036 1036 "" "$default=LANG=fr_FR.UTF-8\n" \
+    "-pam.d/login" "usr-pam.d/login=$own" "-pam.d/su" \
+    "usr-pam.d/su=auth sufficient pam_rootok.so\naccount required pam_permit.so\n$own" \
+    "BIND=usr-pam.d:/usr/lib/pam.d"
+  # A login pam_env fails is refused, as su's is.
+  local refused
+  refused="locale-report: /etc/security/pam_env.conf or /etc/environment: pam_env fails (Critical error - immediate abort): new logins are refused"
+  system_case "an unclosed \${ in pam_env.conf" 127 127 "$refused" "$conf=LANG DEFAULT=\${LC_TIME\n"
+  isolated "$scratch/etc" "" env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c true >/dev/null 2>&1
+  expect_eq "an unclosed \${ in pam_env.conf: su is refused too" 1 "$?"
+  # Without libpam, or without the module of a line that fails the login.
+  local libpam pam_env
+  libpam=$(loaded_by "$program" libpam.so.0)
+  pam_env=$(loaded_by "$program" pam_env.so)
+  [ -n "$libpam" ] && [ -n "$pam_env" ] || { fail "the program loads no libpam and pam_env here"; return; }
+  : >"$scratch/empty"
+  system_case "no libpam" 127 127 \
+    "locale-report: libpam.so.0: cannot be loaded (file too short): the system lines show new sessions without it" \
+    "$default=LANG=fr_FR.UTF-8\n" "BIND=../empty:$libpam"
+  system_case "no pam_env module" 127 127 \
+    "locale-report: $pam_env: pam_env fails (Module is unknown): new logins are refused" \
+    "$default=LANG=fr_FR.UTF-8\n" "BIND=../empty:$pam_env"
   # systemd's file: what services get; sessions take it only where no
   # envfile of the login's own decides.
   session_case "systemd's file alone, on Debian" 127 127 "$(disagree /etc/default/locale)" "$systemd=LANG=pt_BR.UTF-8\n"
@@ -449,12 +503,13 @@ group_system() {
     echo "a locale only the caller's LOCPATH has: skipped, localedef cannot make one here"
   fi
 
-  # A locale file that exists but cannot be read is named, and the lines
-  # are C; none makes the report wait.
-  local usable nobody_program
+  # A locale file that exists but cannot be read as a login reads it is
+  # named, and the lines are C; none makes the report wait. pam_env reads a
+  # directory as an empty file.
+  local usable expected nobody_program
   nobody_program=$(for_others "$program" "$scratch/others") ||
     { echo "files unreadable to the user: skipped, $nobody_program"; return; }
-  for usable in "a directory:Is a directory" "a FIFO:not a regular file" "mode 0600, read as nobody,:Permission denied"; do
+  for usable in "a directory:" "a FIFO:not a regular file" "mode 0600, read as nobody,:Permission denied"; do
     copy_etc "$scratch/etc"
     case $usable in
       a\ directory*) mkdir "$scratch/etc/$default" ;;
@@ -465,8 +520,9 @@ group_system() {
       env -i LC_ALL=de_DE.UTF-8 "$nobody_program" >"$scratch/out" 2>"$scratch/err" </dev/null
     expect_eq "${usable%%:*} for a file: status" 0 "$?"
     expect_eq "${usable%%:*} for a file" "$(report 127 1031 127 1031 65001)" "$(<"$scratch/out")"
-    expect_eq "${usable%%:*} for a file: standard error" \
-      "locale-report: /etc/default/locale: cannot be read: ${usable#*:}" "$(<"$scratch/err")"
+    expected=${usable#*:}
+    [ -z "$expected" ] || expected="locale-report: /etc/default/locale: cannot be read: $expected"
+    expect_eq "${usable%%:*} for a file: standard error" "$expected" "$(<"$scratch/err")"
   done
 }
 

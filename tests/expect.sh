@@ -51,3 +51,10 @@ for_others() {  # program, dir
     mkdir -p "$2" && chmod 755 "$2" && cp "$1" "$2/" && echo "$2/${1##*/}"
   fi
 }
+
+# The file the program loads for libpam.so.0 (or pam_env.so), as the
+# dynamic loader finds it; nothing where the program loads none here.
+loaded_by() {  # program, file name
+  env -i LD_DEBUG=libs "$1" </dev/null 2>&1 >/dev/null |
+    sed -n "s|^.*calling init: \\(/.*/$2\\)\$|\\1|p" | head -n 1
+}

@@ -5,6 +5,7 @@
 #include <langinfo.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 
 #include "capture.h"
@@ -14,7 +15,6 @@
 #include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
 #include "posix/system_locale.h"
-#include "posix/variable_store.h"
 
 namespace {
 
@@ -67,10 +67,7 @@ LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
   // apart, so that the program's own messages stay in "C".
   const LocaleSettings environment = EnvironmentSettings();
   const locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
-  if (user == nullptr) {
-    const char* const fromEnvironment[kLocaleVariableCount] = {};
-    NoteUnloadable(environment, fromEnvironment, notes);
-  }
+  if (user == nullptr) NoteUnloadable(environment, FindUnloadable(environment), nullptr, notes);
   const uint32_t userLcid = LcidOf(Info(_NL_LOCALE_NAME(LC_TIME), user));
   const uint32_t userUiLcid =
       UiLcid(environment.values[kLanguage], Info(_NL_LOCALE_NAME(LC_MESSAGES), user));
@@ -78,14 +75,16 @@ LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
   if (user != nullptr) freelocale(user);
 
   // The system's default, as new sessions get it; "C" where they cannot.
-  VariableStore session;
-  const bool loadable = ReadSystemLocale(&session, notes);
-  const LocaleSettings system = SettingsOf(session);
+  // A new session has no LOCPATH: its locales come from the system alone.
+  unsetenv("LOCPATH");
+  SystemLocale system;
+  const bool loadable = ReadSystemLocale(&system, notes);
   uint32_t systemLcid = kLcidInvariant;
   uint32_t systemUiLcid = kLcidInvariant;
   if (loadable) {
-    systemLcid = LcidOf(CategoryLocale(system, kLcCtype));
-    systemUiLcid = UiLcid(system.values[kLanguage], CategoryLocale(system, kLcMessages));
+    systemLcid = LcidOf(CategoryLocale(system.settings, kLcCtype));
+    systemUiLcid =
+        UiLcid(system.settings.values[kLanguage], CategoryLocale(system.settings, kLcMessages));
   }
 
   LocaleSnapshot snapshot;

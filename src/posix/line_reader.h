@@ -7,16 +7,20 @@
 #include <cstddef>
 #include <cstring>
 
+#include "capture.h"
+
 // Reads `fd` from where it stands to its end through one buffer of N bytes
 // and hands its lines, without their newlines, to `take(line, length)` one
-// at a time. A line that fills the buffer is skipped, all of it: an untrusted
-// file costs no more memory than that, however long its lines. Returns 0, or
-// the errno of a read that failed, which ends the reading.
+// at a time; `take` may write to the line and to the byte after it. A line that fills the buffer is
+// skipped, all of it: an untrusted file costs no more memory than that, however long its lines.
+// Returns 0 (or `skipped` where a line was skipped), or the errno of a read that failed, which ends
+// the reading.
 template <size_t N, typename Take>
-int ReadLines(int fd, Take take) {
+int ReadLines(int fd, Take take, int skipped = 0) {
   char buffer[N];
   size_t used = 0;
   bool skipping = false;
+  bool skippedAny = false;
   for (;;) {
     const ssize_t count = read(fd, buffer + used, N - used);
     if (count < 0 && errno == EINTR) continue;
@@ -25,24 +29,24 @@ int ReadLines(int fd, Take take) {
     used += static_cast<size_t>(count);
 
     // Whole lines are taken from the buffer and a partial one moved to its front.
-    const char* line = buffer;
-    const char* const end = buffer + used;
-    while (const char* newline =
-               static_cast<const char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
+    char* line = buffer;
+    char* const end = buffer + used;
+    while (char* newline =
+               static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)))) {
       if (!skipping) take(line, static_cast<size_t>(newline - line));
       skipping = false;
       line = newline + 1;
     }
     used = static_cast<size_t>(end - line);
     if (used == N) {
-      skipping = true;
+      skipping = skippedAny = true;
       used = 0;
     } else {
       std::memmove(buffer, line, used);
     }
   }
-  if (!skipping && used > 0) take(static_cast<const char*>(buffer), used);
-  return 0;
+  if (!skipping && used > 0) take(static_cast<char*>(buffer), used);
+  return skippedAny ? skipped : 0;
 }
 
 // fgets() without stdio, for the readers that follow a program that reads

@@ -29,27 +29,29 @@ void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, cons
   CopyText(note.other, other);
 }
 
-size_t NoteUnloadable(const LocaleSettings& settings, const char* const* sources,
-                      CaptureNotes* notes) {
-  bool unloadable[kLocaleVariableCount] = {};
+Unloadable FindUnloadable(const LocaleSettings& settings) {
+  Unloadable found = {};
   for (size_t category = 0; category < kLocaleVariableCount; ++category) {
     const int mask = kLocaleVariables[category].categoryMask;
     if (mask == 0) continue;
     const size_t variable = DecidingVariable(settings, static_cast<LocaleVariable>(category));
-    if (variable == kLocaleVariableCount || unloadable[variable]) continue;
+    if (variable == kLocaleVariableCount || found.variables[variable]) continue;
     const locale_t loaded = newlocale(mask, settings.values[variable], nullptr);
     if (loaded == nullptr) {
-      unloadable[variable] = true;
+      found.variables[variable] = true;
+      ++found.count;
     } else {
       freelocale(loaded);
     }
   }
-  size_t count = 0;
+  return found;
+}
+
+void NoteUnloadable(const LocaleSettings& settings, const Unloadable& unloadable,
+                    const char* const* sources, CaptureNotes* notes) {
   for (size_t variable = 0; variable < kLocaleVariableCount; ++variable) {
-    if (!unloadable[variable]) continue;
-    AddNote(notes, kNoteUnloadable, sources[variable], kLocaleVariables[variable].name,
-            settings.values[variable], 0, nullptr);
-    ++count;
+    if (!unloadable.variables[variable]) continue;
+    AddNote(notes, kNoteUnloadable, sources != nullptr ? sources[variable] : nullptr,
+            kLocaleVariables[variable].name, settings.values[variable], 0, nullptr);
   }
-  return count;
 }

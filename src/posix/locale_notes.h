@@ -11,12 +11,18 @@
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
              const char* value, int error, const char* other);
 
-// Notes each variable whose locale the C library cannot load for a category
-// that takes its locale from it, with sources[variable] as where it comes
-// from (nullptr for the environment), and returns how many there are. Each
-// category is loaded apart from the program's own locale (newlocale), which
-// stays as it was.
-size_t NoteUnloadable(const LocaleSettings& settings, const char* const* sources,
-                      CaptureNotes* notes);
+// The variables whose locale the C library cannot load for a category that
+// takes its locale from them. Each category is loaded apart from the
+// program's own locale (newlocale), which stays as it was.
+struct Unloadable {
+  bool variables[kLocaleVariableCount];
+  size_t count;
+};
+Unloadable FindUnloadable(const LocaleSettings& settings);
+
+// Notes each, with sources[variable] as where it comes from (no sources,
+// or nullptr, for the environment).
+void NoteUnloadable(const LocaleSettings& settings, const Unloadable& unloadable,
+                    const char* const* sources, CaptureNotes* notes);
 
 #endif  // LOCALE_REPORT_POSIX_LOCALE_NOTES_H_

@@ -1,174 +1,322 @@
-// A PAM service file's lines as Linux-PAM 1.5 reads them (its
-// _pam_parse_conf_file()), as far as they tell which files pam_env reads:
-// TYPE CONTROL MODULE ARGUMENTS, or @include FILE.
+// A PAM service's stack as libpam reads it (its _pam_init_handlers() and
+// _pam_parse_conf_file()), as far as it tells which pam_env lines run:
+// [SERVICE] TYPE CONTROL MODULE ARGUMENTS, or @include FILE.
 
 #include "posix/pam_service.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <initializer_list>
 
 #include "posix/ascii.h"
 #include "posix/line_reader.h"
+#include "posix/locale_notes.h"
 #include "posix/regular_file.h"
-
-const char kPamEnvConfFile[] = "/etc/security/pam_env.conf";
-const char kPamEnvEnvFile[] = "/etc/environment";
 
 namespace {
 
-enum PamType { kSessionType, kAuthType, kAnyType };
+const char* const kSystemPamDirectories[] = {"/etc/pam.d", "/usr/lib/pam.d"};
 
+}  // namespace
+
+const PamConfig kSystemPamConfig = {kSystemPamDirectories, 2, "/etc/pam.conf"};
+
+namespace {
+
+const char kOtherService[] = "other";
 // PAM_SUBSTACK_MAX_LEVEL.
 const int kIncludeDepthMax = 16;
+// Files that include each other more than once can have libpam read
+// thousands within those 16 levels; the reading stops at this many.
+const size_t kFilesReadMax = 128;
+// The longest line read; libpam 1.5 gives up on a file at a quarter of it.
+const size_t kFileLineMax = 4096;
+// Lines of any type.
+const int kAnyType = -1;
 
-struct Stack {
-  const char* directory;
-  PamEnvCalls byType[2];  // session, auth
+// The lines of one service ("login", or "other") in its files' order.
+struct ServiceLines {
+  PamEnvLine lines[kPamEnvLinesMax];
+  size_t count;
+  // How many lines of each type it has, pam_env's or not: where it has
+  // none, libpam takes those of "other".
+  size_t ofType[2];
 };
 
-struct Token {
-  const char* text;
-  size_t length;
+struct Reading {
+  const PamConfig* config;
+  const char* service;
+  size_t filesRead;
+  ServiceLines of[2];  // the service's, then other's
+  CaptureNotes* notes;
 };
 
-bool Is(const Token& token, const char* word) {
-  return token.length == std::strlen(word) && std::memcmp(token.text, word, token.length) == 0;
+enum Whose { kServiceLines, kOtherLines };
+
+bool IsPamBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  while (*a != '\0' && LowerAscii(*a) == LowerAscii(*b)) ++a, ++b;
+  return LowerAscii(*a) == LowerAscii(*b);
 }
 
-// A PAM type, case ignored.
-bool IsType(const Token& token, const char* type) {
-  if (token.length != std::strlen(type)) return false;
-  for (size_t i = 0; i < token.length; ++i) {
-    if (LowerAscii(token.text[i]) != type[i]) return false;
+// The next word at *cursor, ended in place by a NUL, as libpam's
+// _pam_StrTok() takes it; nullptr where none is left.
+char* NextWord(char** cursor) {
+  char* from = *cursor;
+  if (from == nullptr) return nullptr;
+  while (IsPamBlank(*from)) ++from;
+  char* end;
+  if (*from == '[') {
+    char* to = end = ++from;
+    for (; *end != '\0' && *end != ']'; ++to, ++end) {
+      if (*end == '\\' && end[1] == ']') ++end;
+      *to = *end;
+    }
+    if (to != end) *to = '\0';
+  } else if (*from != '\0') {
+    end = from + std::strcspn(from, " \t\n");
+  } else {
+    *cursor = nullptr;
+    return nullptr;
+  }
+  if (*end != '\0') *end++ = '\0';
+  *cursor = *end != '\0' ? end : nullptr;
+  return from;
+}
+
+int ReadFile(Reading* reading, const char* name, Whose whose, int filter, int depth,
+             bool withService);
+
+// Copies a pam_env line's words; false where they do not fit.
+bool KeepLine(PamEnvLine* line, PamStackType type, const char* control, const char* module,
+              char* cursor) {
+  line->type = type;
+  line->argumentCount = 0;
+  size_t used = 0;
+  const auto keep = [line, &used](const char* word) {
+    const size_t length = std::strlen(word) + 1;
+    if (used + length > sizeof line->words) return false;
+    std::memcpy(line->words + used, word, length);
+    used += length;
+    return true;
+  };
+  if (!keep(control) || !keep(module)) return false;
+  while (const char* argument = NextWord(&cursor)) {
+    if (!keep(argument)) return false;
+    ++line->argumentCount;
   }
   return true;
 }
 
-// The next word of [*c, end), blanks before it skipped; a word that starts
-// with '[' runs to the next ']'.
-Token NextToken(const char** c, const char* end) {
-  while (*c < end && IsLineBlank(**c)) ++*c;
-  const char* start = *c;
-  if (*c < end && **c == '[') {
-    const char* close =
-        static_cast<const char*>(std::memchr(*c, ']', static_cast<size_t>(end - *c)));
-    *c = close != nullptr ? close + 1 : end;
-  } else {
-    while (*c < end && !IsLineBlank(**c)) ++*c;
+// One line of a file, comments and continuations taken off.
+void TakeLine(Reading* reading, const char* file, char* line, Whose whose, int filter, int depth,
+              bool withService) {
+  char* cursor = line;
+  if (withService) {
+    const char* service = NextWord(&cursor);
+    if (service == nullptr) return;
+    if (EqualsIgnoringCase(service, kOtherService)) {
+      whose = kOtherLines;
+    } else if (EqualsIgnoringCase(service, reading->service)) {
+      whose = kServiceLines;
+    } else {
+      return;
+    }
   }
-  return {start, static_cast<size_t>(*c - start)};
-}
-
-void CopyPath(char* path, const Token& token) {
-  const size_t length = token.length < kPamPathMax ? token.length : kPamPathMax;
-  std::memcpy(path, token.text, length);
-  path[length] = '\0';
-}
-
-int ReadFile(Stack* stack, const Token& name, PamType filter, int depth);
-
-// readenv=N as atoi() reads N: whether it is a number other than 0.
-bool IsNonZero(const Token& number) {
-  size_t i = number.length > 0 && (number.text[0] == '+' || number.text[0] == '-') ? 1 : 0;
-  for (; i < number.length && IsAsciiDigit(number.text[i]); ++i) {
-    if (number.text[i] != '0') return true;
-  }
-  return false;
-}
-
-// One line that is neither blank nor a comment, its leading blanks skipped.
-void TakeLine(Stack* stack, const char* line, size_t length, PamType filter, int depth) {
-  const char* c = line;
-  const char* end = static_cast<const char*>(std::memchr(line, '#', length));
-  if (end == nullptr) end = line + length;
-  Token type = NextToken(&c, end);
-  if (Is(type, "@include")) {
-    ReadFile(stack, NextToken(&c, end), filter, depth + 1);
+  char* type = NextWord(&cursor);
+  if (type == nullptr) return;
+  if (EqualsIgnoringCase(type, "@include")) {
+    const char* name = NextWord(&cursor);
+    if (name != nullptr) ReadFile(reading, name, whose, filter, depth + 1, false);
     return;
   }
-  if (type.text[0] == '-') type = {type.text + 1, type.length - 1};
-  PamType lineType;
-  if (IsType(type, "session")) {
-    lineType = kSessionType;
-  } else if (IsType(type, "auth")) {
-    lineType = kAuthType;
-  } else {
+  const bool quiet = *type == '-';
+  if (quiet) ++type;
+  int lineType;
+  if (EqualsIgnoringCase(type, "session")) {
+    lineType = kPamSession;
+  } else if (EqualsIgnoringCase(type, "auth")) {
+    lineType = kPamAuth;
+  } else if (EqualsIgnoringCase(type, "account") || EqualsIgnoringCase(type, "password")) {
     return;
+  } else {
+    // libpam makes a line of no known type an auth line that fails.
+    lineType = filter == kAnyType ? kPamAuth : filter;
   }
   if (filter != kAnyType && lineType != filter) return;
-  const Token control = NextToken(&c, end);
-  const Token module = NextToken(&c, end);
-  if (Is(control, "include") || Is(control, "substack")) {
-    ReadFile(stack, module, lineType, depth + 1);
+  ServiceLines& lines = reading->of[whose];
+  const char* control = NextWord(&cursor);
+  const char* module = NextWord(&cursor);
+  if (control != nullptr && module != nullptr &&
+      (EqualsIgnoringCase(control, "include") || EqualsIgnoringCase(control, "substack"))) {
+    // What it includes counts, or, where that cannot be read, a line that
+    // fails.
+    if (ReadFile(reading, module, whose, lineType, depth + 1, false) != 0) ++lines.ofType[lineType];
     return;
   }
-  // The module by its file's name, wherever it is installed.
-  Token base = module;
-  while (const char* slash = static_cast<const char*>(std::memchr(base.text, '/', base.length))) {
-    base = {slash + 1, base.length - static_cast<size_t>(slash + 1 - base.text)};
-  }
-  if (!Is(base, "pam_env.so")) return;
-
-  PamEnvCalls& calls = stack->byType[lineType];
-  if (calls.count == sizeof calls.calls / sizeof calls.calls[0]) return;
-  PamEnvCall& call = calls.calls[calls.count++];
-  std::memcpy(call.conffile, kPamEnvConfFile, sizeof kPamEnvConfFile);
-  std::memcpy(call.envfile, kPamEnvEnvFile, sizeof kPamEnvEnvFile);
-  call.readenv = true;
-  for (Token argument = NextToken(&c, end); argument.length > 0; argument = NextToken(&c, end)) {
-    if (argument.length > 9 && std::strncmp(argument.text, "conffile=", 9) == 0) {
-      CopyPath(call.conffile, {argument.text + 9, argument.length - 9});
-    } else if (argument.length > 8 && std::strncmp(argument.text, "envfile=", 8) == 0) {
-      CopyPath(call.envfile, {argument.text + 8, argument.length - 8});
-    } else if (argument.length > 8 && std::strncmp(argument.text, "readenv=", 8) == 0) {
-      call.readenv = IsNonZero({argument.text + 8, argument.length - 8});
-    }
+  ++lines.ofType[lineType];
+  if (module == nullptr) return;
+  const char* base = std::strrchr(module, '/');
+  if (std::strcmp(base != nullptr ? base + 1 : module, "pam_env.so") != 0) return;
+  if (lines.count == kPamEnvLinesMax) return;
+  if (KeepLine(&lines.lines[lines.count], static_cast<PamStackType>(lineType), control, module,
+               cursor)) {
+    lines.lines[lines.count++].quietIfMissing = quiet;
+  } else {
+    AddNote(reading->notes, kNoteUnreadable, file, nullptr, nullptr, kLineTooLong, nullptr);
   }
 }
 
-// Reads a file of the stack; `name` is a path, or a service in the directory.
-// Returns 0 or the errno of the file.
-int ReadFile(Stack* stack, const Token& name, PamType filter, int depth) {
-  char path[2 * kPamPathMax + 2];
-  const size_t directory =
-      name.length > 0 && name.text[0] == '/' ? 0 : std::strlen(stack->directory);
-  if (name.length == 0 || name.length > kPamPathMax || directory > kPamPathMax ||
-      depth > kIncludeDepthMax) {
-    return ENOENT;
+// Opens a file of the stack: `name` as it stands where it is a path, else
+// in the first directory that has it, and puts its path in `path`.
+// Returns 0, or why none can be opened (ENOENT where no directory has it).
+int OpenStackFile(const PamConfig& config, const char* name, char (&path)[PATH_MAX], int* fd) {
+  const size_t nameLength = std::strlen(name);
+  if (name[0] == '/') {
+    if (nameLength >= sizeof path) return ENAMETOOLONG;
+    std::memcpy(path, name, nameLength + 1);
+    return OpenRegularFile(path, fd);
   }
-  std::memcpy(path, stack->directory, directory);
-  if (directory > 0) path[directory] = '/';
-  CopyPath(path + (directory > 0 ? directory + 1 : 0), name);
-  int fd;
-  const int result = OpenRegularFile(path, &fd);
-  if (result != 0) return result;
-  const int error = ReadLines<1024>(fd, [stack, filter, depth](const char* line, size_t length) {
-    // Most lines are comments: they cost no more than this.
-    size_t blanks = 0;
-    while (blanks < length && IsLineBlank(line[blanks])) ++blanks;
-    if (blanks < length && line[blanks] != '#') {
-      TakeLine(stack, line + blanks, length - blanks, filter, depth);
+  int result = ENOENT;
+  for (size_t i = 0; i < config.directoryCount; ++i) {
+    const size_t directoryLength = std::strlen(config.directories[i]);
+    if (directoryLength + 1 + nameLength >= sizeof path) {
+      result = ENAMETOOLONG;
+      continue;
     }
-  });
-  close(fd);
-  return error;
+    std::memcpy(path, config.directories[i], directoryLength);
+    path[directoryLength] = '/';
+    std::memcpy(path + directoryLength + 1, name, nameLength + 1);
+    const int opened = OpenRegularFile(path, fd);
+    if (opened != ENOENT) return opened;
+  }
+  return result;
+}
+
+// Reads one file of the stack. Returns 0, or why it cannot be read (noted
+// unless it is not there).
+int ReadFile(Reading* reading, const char* name, Whose whose, int filter, int depth,
+             bool withService) {
+  if (depth >= kIncludeDepthMax || reading->filesRead == kFilesReadMax) return ELOOP;
+  ++reading->filesRead;
+  char path[PATH_MAX];
+  int fd;
+  int result = OpenStackFile(*reading->config, name, path, &fd);
+  // libpam reads a directory as an empty file.
+  if (result == EISDIR) return 0;
+  if (result == 0) {
+    // Lines as libpam 1.5 assembles them: a line that is blank or a
+    // comment is no line, not even within a continued one; a '#' ends a
+    // line, and a '\' before its end (blanks aside) goes on in the next.
+    char logical[kFileLineMax];
+    size_t used = 0;
+    bool tooLong = false;
+    result = ReadLines<kFileLineMax>(
+        fd,
+        [&](char* line, size_t length) {
+          size_t start = 0;
+          while (start < length && IsPamBlank(line[start])) ++start;
+          if (start == length || line[start] == '#' || line[start] == '\0') return;
+          char* text = line + start;
+          size_t textLength = length - start;
+          bool continued = false;
+          if (const void* hash = std::memchr(text, '#', textLength)) {
+            textLength = static_cast<size_t>(static_cast<const char*>(hash) - text);
+          } else {
+            size_t end = textLength;
+            while (end > 0 && IsPamBlank(text[end - 1])) --end;
+            // A line is the C string it is to libpam: a '\' after a NUL
+            // continues nothing. (Elsewhere a NUL ends its words as well.)
+            if (end > 0 && text[end - 1] == '\\' && std::memchr(text, '\0', end) == nullptr) {
+              textLength = end - 1;
+              continued = true;
+            }
+          }
+          if (used == 0 && !continued) {
+            text[textLength] = '\0';
+            TakeLine(reading, path, text, whose, filter, depth, withService);
+            return;
+          }
+          if (used + textLength + 1 >= sizeof logical) {
+            tooLong = true;
+            used = 0;
+            return;
+          }
+          std::memcpy(logical + used, text, textLength);
+          used += textLength;
+          if (continued) {
+            logical[used++] = ' ';
+            return;
+          }
+          logical[used] = '\0';
+          used = 0;
+          TakeLine(reading, path, logical, whose, filter, depth, withService);
+        },
+        kLineTooLong);
+    close(fd);
+    if (result == 0 && tooLong) result = kLineTooLong;
+  }
+  if (result != 0 && result != ENOENT) {
+    AddNote(reading->notes, kNoteUnreadable, result == ENAMETOOLONG ? name : path, nullptr, nullptr,
+            result, nullptr);
+  }
+  return result;
 }
 
 }  // namespace
 
-int ReadPamEnvCalls(const char* directory, const char* service, PamEnvCalls* calls) {
-  Stack stack;
-  stack.directory = directory;
-  stack.byType[kSessionType].count = stack.byType[kAuthType].count = 0;
-  const int result = ReadFile(&stack, {service, std::strlen(service)}, kAnyType, 0);
-  calls->count = 0;
-  for (const PamEnvCalls& ofType : stack.byType) {
-    for (size_t i = 0;
-         i < ofType.count && calls->count < sizeof calls->calls / sizeof calls->calls[0]; ++i) {
-      calls->calls[calls->count++] = ofType.calls[i];
+bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* lines,
+                     CaptureNotes* notes) {
+  Reading reading;
+  reading.config = &config;
+  reading.service = service;
+  reading.filesRead = 0;
+  reading.notes = notes;
+  for (ServiceLines& of : reading.of) of.count = of.ofType[kPamSession] = of.ofType[kPamAuth] = 0;
+  lines->count = 0;
+
+  int own = ReadFile(&reading, service, kServiceLines, kAnyType, 0, false);
+  if (own == ENOENT && config.confFile != nullptr) {
+    // libpam reads the file of all services where no directory exists.
+    bool directories = false;
+    for (size_t i = 0; i < config.directoryCount && !directories; ++i) {
+      struct stat status;
+      directories = stat(config.directories[i], &status) == 0 && S_ISDIR(status.st_mode);
+    }
+    if (!directories) own = ReadFile(&reading, config.confFile, kServiceLines, kAnyType, 0, true);
+  }
+  if (own != 0 && own != ENOENT) return false;
+  const ServiceLines& of = reading.of[kServiceLines];
+  if (of.ofType[kPamSession] == 0 || of.ofType[kPamAuth] == 0) {
+    const int other = ReadFile(&reading, kOtherService, kOtherLines, kAnyType, 0, false);
+    if (other != 0 && other != ENOENT) return false;
+  }
+
+  for (const PamStackType type : {kPamSession, kPamAuth}) {
+    const ServiceLines& from =
+        reading.of[reading.of[kServiceLines].ofType[type] > 0 ? kServiceLines : kOtherLines];
+    for (size_t i = 0; i < from.count; ++i) {
+      if (from.lines[i].type == type && lines->count < kPamEnvLinesMax) {
+        lines->lines[lines->count++] = from.lines[i];
+      }
     }
   }
-  return result;
+  return true;
+}
+
+const char* PamControl(const PamEnvLine& line) { return line.words; }
+
+const char* PamModule(const PamEnvLine& line) { return line.words + std::strlen(line.words) + 1; }
+
+void PamArguments(const PamEnvLine& line, const char** arguments) {
+  const char* word = PamModule(line);
+  for (size_t i = 0; i < line.argumentCount; ++i) {
+    word += std::strlen(word) + 1;
+    arguments[i] = word;
+  }
 }

@@ -3,32 +3,65 @@
 
 #include <cstddef>
 
-// The longest path of a pam_env file kept.
-const size_t kPamPathMax = 255;
+#include "capture.h"
 
-// One pam_env line of a PAM stack: the files it reads, in its order.
-struct PamEnvCall {
-  char conffile[kPamPathMax + 1];
-  char envfile[kPamPathMax + 1];
-  bool readenv;
+// The most a pam_env line keeps of its words: libpam 1.5's whole line.
+const size_t kPamLineMax = 1024;
+
+enum PamStackType { kPamSession, kPamAuth };
+
+// One pam_env line of a PAM stack, its words as libpam splits them.
+struct PamEnvLine {
+  // Session lines run when login opens the session (pam_open_session), auth
+  // lines when it sets the credentials (pam_setcred).
+  PamStackType type;
+  // A '-' before its type: libpam says nothing where its module is missing.
+  bool quietIfMissing;
+  // The control (brackets taken off), the module as written, then the
+  // arguments, each ended by a NUL.
+  char words[kPamLineMax];
+  size_t argumentCount;
 };
 
-struct PamEnvCalls {
-  PamEnvCall calls[8];
+const size_t kPamEnvLinesMax = 8;
+
+// In login's order: the session lines, then the auth lines.
+struct PamEnvLines {
+  PamEnvLine lines[kPamEnvLinesMax];
   size_t count;
 };
 
-// pam_env's own defaults: DEFAULT_CONF_FILE and DEFAULT_ETC_ENVFILE.
-extern const char kPamEnvConfFile[];
-extern const char kPamEnvEnvFile[];
+// Where libpam looks for a service: each directory in turn (a service, or a
+// file it includes, named by a path is taken as it stands); `confFile`, the
+// file of all services, only where none of the directories exists.
+struct PamConfig {
+  const char* const* directories;
+  size_t directoryCount;
+  const char* confFile;  // nullptr for none
+};
 
-// The pam_env lines of the PAM stack of `service` (`directory`/SERVICE, and
-// what it includes with @include, include or substack, 16 deep at most) in
-// the order login calls them: its session lines, when it opens the session,
-// then its auth lines, when it sets the credentials. A line's '#' starts a
-// comment; a line continued with '\' is read as two. Returns 0, or the errno
-// (ENOENT where there is no such service) of the service's own file; an
-// included file that cannot be read adds nothing, as PAM takes it.
-int ReadPamEnvCalls(const char* directory, const char* service, PamEnvCalls* calls);
+// The system's: /etc/pam.d, then /usr/lib/pam.d, else /etc/pam.conf.
+extern const PamConfig kSystemPamConfig;
+
+// The pam_env lines libpam runs for `service`, read as libpam reads its
+// stack: a '#' ends a line, a '\' before the newline joins it to the next
+// line that is not blank or a comment; words are split on blanks, tabs and
+// newlines alone (a CR stays in its word), and "[...]" is one word, "\]"
+// standing for ']' in it; types and controls are matched whatever their
+// case, a '-' before the type aside. @include, include and substack are
+// followed, 16 deep. For each type the service has no line of, the lines of
+// the service "other" count, as where there is no service at all. Notes
+// each file that is there but cannot be read, or has a line too long to
+// keep, and returns false where the service's own file is such a file: the
+// lines cannot be known then. A line behind a jump is taken as written.
+bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* lines,
+                     CaptureNotes* notes);
+
+// The control word and the module of a line.
+const char* PamControl(const PamEnvLine& line);
+const char* PamModule(const PamEnvLine& line);
+// Its arguments, in `arguments`, which has room for at least
+// line.argumentCount of them.
+void PamArguments(const PamEnvLine& line, const char** arguments);
 
 #endif  // LOCALE_REPORT_POSIX_PAM_SERVICE_H_

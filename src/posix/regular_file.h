@@ -1,9 +1,7 @@
 #ifndef LOCALE_REPORT_POSIX_REGULAR_FILE_H_
 #define LOCALE_REPORT_POSIX_REGULAR_FILE_H_
 
-// For a FIFO, device or socket, none of which is read, so that none can
-// stall the report.
-const int kNotRegularFile = -1;
+#include "capture.h"
 
 // Opens `path` for reading where it is a regular file, and puts its
 // descriptor in `fd`. Returns 0, ENOENT where there is no such file,

@@ -2,22 +2,37 @@
 #define LOCALE_REPORT_POSIX_SYSTEM_LOCALE_H_
 
 #include "capture.h"
+#include "posix/locale_variables.h"
+#include "posix/pam_env_session.h"
 #include "posix/variable_store.h"
 
-// The system-wide default locale as a new login session gets it, in
-// `session` (whose sources serve the notes made here, and are not to be
-// read once it returns):
-// - pam_env, as the login PAM service calls it (/etc/pam.d/login, or
-//   Debian's stack where there is none): for each of its lines, its conffile
-//   and then, with readenv, its envfile; later settings replace earlier ones;
+// The system-wide default locale as a new login session gets it.
+struct SystemLocale {
+  // What the installed pam_env sets, as the login PAM service runs it, and
+  // where from, named once a note needs it.
+  PamEnvLines stack;
+  PamEnvSession pam;
+  PamEnvSources pamSources;
+  bool pamSourcesNamed;
+  // systemd's /etc/locale.conf, what services get.
+  VariableStore services;
+  // A new session's settings, and the file each comes from.
+  LocaleSettings settings;
+  const char* sources[kLocaleVariableCount];
+};
+
+// Reads it into `system`, which is not to be copied, in the order a login
+// applies it:
+// - pam_env, as the login PAM service calls it;
 // - then systemd's /etc/locale.conf, LC_ALL aside, where no pam_env line
-//   names an envfile of its own (as Debian's /etc/default/locale) and PAM set
-//   no LANG: login profile scripts fill it in there.
-// Notes each file that is there but cannot be read (the lines are then C),
-// each variable whose locale cannot be loaded, and /etc/locale.conf, which
-// services get, naming other locales than sessions get. Returns false where
-// that default cannot be loaded in a session, which has no LOCPATH: new
-// sessions run in "C" then. Takes LOCPATH out of the program's environment.
-bool ReadSystemLocale(VariableStore* session, CaptureNotes* notes);
+//   names an envfile of its own (as Debian's /etc/default/locale) and PAM
+//   set no LANG: login profile scripts fill it in there.
+// Notes what the stack, pam_env and /etc/locale.conf make known (see
+// ReadPamEnvLines and AskPamEnv), /etc/locale.conf naming other locales
+// than sessions get, and each variable whose locale cannot be loaded.
+// Where the settings cannot be known, they are empty ("C"). Returns false
+// where they cannot be loaded: new sessions run in "C" then. A session has
+// no LOCPATH; the caller takes it out of the environment first.
+bool ReadSystemLocale(SystemLocale* system, CaptureNotes* notes);
 
 #endif  // LOCALE_REPORT_POSIX_SYSTEM_LOCALE_H_

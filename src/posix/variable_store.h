@@ -7,7 +7,6 @@
 
 // The longest value kept; no locale name comes near it.
 const size_t kVariableValueMax = 255;
-const size_t kVariableNameMax = 63;
 
 struct StoredValue {
   // "" where the variable is not set, or set to nothing.
@@ -16,31 +15,19 @@ struct StoredValue {
   const char* source;
 };
 
-struct StoredVariable {
-  char name[kVariableNameMax + 1];
-  StoredValue setting;
-};
-
-// What files set, as a session's environment takes it: the locale variables,
-// and as many others as there is room for, which a later ${NAME} in
-// pam_env.conf may take. Zero-initialized, or cleared, it holds nothing.
+// The locale variables a file sets, in LocaleVariable's order.
 struct VariableStore {
-  StoredValue locale[kLocaleVariableCount];  // in LocaleVariable's order
-  StoredVariable others[32];
-  size_t otherCount;
+  StoredValue locale[kLocaleVariableCount];
 };
 
 // Empties it, at the cost of a few bytes rather than all of them.
 void ClearVariables(VariableStore* store);
 
 // Sets (or, with "", empties) the variable named by `name`, of `nameLength`
-// bytes; the value is cut after kVariableValueMax bytes. A name longer than
-// kVariableNameMax is no locale variable, and is dropped.
+// bytes, where it is a locale variable; the value is cut after
+// kVariableValueMax bytes.
 void SetVariable(VariableStore* store, const char* name, size_t nameLength, const char* value,
                  size_t valueLength, const char* source);
-
-// "" where it is not set.
-const char* VariableValue(const VariableStore& store, const char* name, size_t nameLength);
 
 LocaleSettings SettingsOf(const VariableStore& store);
 
