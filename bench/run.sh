@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Measures one whole run of locale-report against `locale`, the system's own
-# locale reporter, and /bin/true, what any dynamically linked program costs
-# to start and end. Prints a Markdown table: instructions counted by callgrind
+# locale reporter; the floor, the least a program that asks the installed
+# pam_env can do (bench/pam_floor.c); and /bin/true, what any dynamically
+# linked program costs to start and end. Prints a Markdown table: instructions counted by callgrind
 # (repeatable, unlike time), wall time by hyperfine, peak memory by GNU time;
 # then the sizes of the Windows programs. Standard input is /dev/null throughout.
-# Needs valgrind, hyperfine and time (Debian packages of those names).
+# Needs valgrind, hyperfine and time (Debian packages of those names), and cc
+# with the PAM headers (libpam0g-dev) for the floor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +20,12 @@ trap 'rm -rf "$scratch"' EXIT
 locpath=$PWD/build/locales
 tests/build-locales.sh "$locpath" de_DE.UTF-8 >/dev/null
 
-programs=("$PWD/build/default/locale-report" "$(command -v locale)" /bin/true)
+# The floor finds pam_env where the report does, beside libpam.
+libpam=$(env -i LD_DEBUG=libs build/default/locale-report </dev/null 2>&1 >/dev/null |
+  sed -n 's|^.*calling init: \(/.*\)/libpam\.so\.0$|\1|p' | head -n 1)
+[ -n "$libpam" ] || { echo "the report loads no libpam here: the floor cannot be built" >&2; exit 1; }
+cc -O2 -DSECURITY_DIRECTORY="\"$libpam/security\"" -o "$scratch/pam-floor" bench/pam_floor.c -ldl
+programs=("$PWD/build/default/locale-report" "$scratch/pam-floor" "$(command -v locale)" /bin/true)
 
 instructions() {  # locale program
   env -i LOCPATH="$locpath" LC_ALL="$1" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$2" \
@@ -38,14 +45,15 @@ peak_memory() {  # locale program; the largest of several runs, in KiB
   echo "$most KiB"
 }
 
-echo "| environment | program | instructions | share of locale's | wall time | peak memory |"
-echo "|---|---|---:|---:|---:|---:|"
+echo "| environment | program | instructions | share of the floor's | share of locale's | wall time | peak memory |"
+echo "|---|---|---:|---:|---:|---:|---:|"
 for locale in C.UTF-8 de_DE.UTF-8; do
+  floor=$(instructions "$locale" "$scratch/pam-floor")
   reference=$(instructions "$locale" "$(command -v locale)")
   for program in "${programs[@]}"; do
     count=$(instructions "$locale" "$program")
-    share=$(awk -v a="$count" -v b="$reference" 'BEGIN { printf "%.2f", a / b }')
-    echo "| LC_ALL=$locale | $(basename "$program") | $count | $share | $(wall_time "$locale" "$program") |" \
+    shares=$(awk -v a="$count" -v f="$floor" -v l="$reference" 'BEGIN { printf "%.3f | %.2f", a / f, a / l }')
+    echo "| LC_ALL=$locale | $(basename "$program") | $count | $shares | $(wall_time "$locale" "$program") |" \
       "$(peak_memory "$locale" "$program") |"
   done
 done
