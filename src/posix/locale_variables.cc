@@ -2,6 +2,8 @@
 
 #include <locale.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <initializer_list>
 
@@ -40,9 +42,19 @@ bool IsSet(const char* value) { return value != nullptr && value[0] != '\0'; }
 }  // namespace
 
 LocaleSettings EnvironmentSettings() {
-  LocaleSettings settings;
-  for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-    settings.values[i] = std::getenv(kLocaleVariables[i].name);
+  // One pass over the environment, where getenv() would make one a variable;
+  // the first entry of a name counts, as for getenv().
+  LocaleSettings settings = {};
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if ((*entry)[0] != 'L') continue;
+    for (size_t i = 0; i < kLocaleVariableCount; ++i) {
+      const char* name = kLocaleVariables[i].name;
+      size_t length = 0;
+      while (name[length] != '\0' && name[length] == (*entry)[length]) ++length;
+      if (name[length] != '\0' || (*entry)[length] != '=') continue;
+      if (settings.values[i] == nullptr) settings.values[i] = *entry + length + 1;
+      break;
+    }
   }
   return settings;
 }

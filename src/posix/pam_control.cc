@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "posix/ascii.h"
+#include "posix/text.h"
 
 namespace {
 
@@ -72,23 +73,22 @@ bool ParsePairs(const char* text, int* actions) {
     SkipSpace(&text);
     if (*text == '\0') return true;
     int result = 0;
-    while (result <= kResultCount &&
-           std::strncmp(kResults[result], text, std::strlen(kResults[result])) != 0) {
+    const char* after = nullptr;
+    while (result <= kResultCount && (after = AfterPrefix(text, kResults[result])) == nullptr) {
       ++result;
     }
     if (result > kResultCount) return false;
-    text += std::strlen(kResults[result]);
+    text = after;
     SkipSpace(&text);
     if (*text++ != '=') return false;
     SkipSpace(&text);
     int action = 0;
     const int actionCount = sizeof kActions / sizeof kActions[0];
-    while (action < actionCount &&
-           std::strncmp(kActions[action], text, std::strlen(kActions[action])) != 0) {
+    while (action < actionCount && (after = AfterPrefix(text, kActions[action])) == nullptr) {
       ++action;
     }
     if (action < actionCount) {
-      text += std::strlen(kActions[action]);
+      text = after;
       action = -action;
     } else {
       if (!IsAsciiDigit(*text)) return false;

@@ -59,9 +59,12 @@ enum Whose { kServiceLines, kOtherLines };
 
 bool IsPamBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  while (*a != '\0' && LowerAscii(*a) == LowerAscii(*b)) ++a, ++b;
-  return LowerAscii(*a) == LowerAscii(*b);
+// Whether `word` is `lower`, a word in lower case, whatever its case.
+bool IsWord(const char* word, const char* lower) {
+  for (; *lower != '\0'; ++word, ++lower) {
+    if (LowerAscii(*word) != *lower) return false;
+  }
+  return *word == '\0';
 }
 
 // The next word at *cursor, ended in place by a NUL, as libpam's
@@ -72,10 +75,14 @@ char* NextWord(char** cursor) {
   while (IsPamBlank(*from)) ++from;
   char* end;
   if (*from == '[') {
-    char* to = end = ++from;
-    for (; *end != '\0' && *end != ']'; ++to, ++end) {
-      if (*end == '\\' && end[1] == ']') ++end;
-      *to = *end;
+    ++from;
+    end = from + std::strcspn(from, "\\]");
+    // "\]" stands for ']': the rest moves up over each backslash taken out.
+    char* to = end;
+    while (*end == '\\') {
+      if (end[1] == ']') ++end;
+      *to++ = *end++;
+      for (; *end != '\0' && *end != ']' && *end != '\\'; ++to, ++end) *to = *end;
     }
     if (to != end) *to = '\0';
   } else if (*from != '\0') {
@@ -120,9 +127,9 @@ void TakeLine(Reading* reading, const char* file, char* line, Whose whose, int f
   if (withService) {
     const char* service = NextWord(&cursor);
     if (service == nullptr) return;
-    if (EqualsIgnoringCase(service, kOtherService)) {
+    if (IsWord(service, kOtherService)) {
       whose = kOtherLines;
-    } else if (EqualsIgnoringCase(service, reading->service)) {
+    } else if (IsWord(service, reading->service)) {
       whose = kServiceLines;
     } else {
       return;
@@ -130,19 +137,18 @@ void TakeLine(Reading* reading, const char* file, char* line, Whose whose, int f
   }
   char* type = NextWord(&cursor);
   if (type == nullptr) return;
-  if (EqualsIgnoringCase(type, "@include")) {
-    const char* name = NextWord(&cursor);
-    if (name != nullptr) ReadFile(reading, name, whose, filter, depth + 1, false);
-    return;
-  }
   const bool quiet = *type == '-';
   if (quiet) ++type;
   int lineType;
-  if (EqualsIgnoringCase(type, "session")) {
+  if (IsWord(type, "session")) {
     lineType = kPamSession;
-  } else if (EqualsIgnoringCase(type, "auth")) {
+  } else if (IsWord(type, "auth")) {
     lineType = kPamAuth;
-  } else if (EqualsIgnoringCase(type, "account") || EqualsIgnoringCase(type, "password")) {
+  } else if (IsWord(type, "account") || IsWord(type, "password")) {
+    return;
+  } else if (!quiet && IsWord(type, "@include")) {
+    const char* name = NextWord(&cursor);
+    if (name != nullptr) ReadFile(reading, name, whose, filter, depth + 1, false);
     return;
   } else {
     // libpam makes a line of no known type an auth line that fails.
@@ -153,7 +159,7 @@ void TakeLine(Reading* reading, const char* file, char* line, Whose whose, int f
   const char* control = NextWord(&cursor);
   const char* module = NextWord(&cursor);
   if (control != nullptr && module != nullptr &&
-      (EqualsIgnoringCase(control, "include") || EqualsIgnoringCase(control, "substack"))) {
+      (IsWord(control, "include") || IsWord(control, "substack"))) {
     // What it includes counts, or, where that cannot be read, a line that
     // fails.
     if (ReadFile(reading, module, whose, lineType, depth + 1, false) != 0) ++lines.ofType[lineType];

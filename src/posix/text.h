@@ -1,0 +1,25 @@
+#ifndef LOCALE_REPORT_POSIX_TEXT_H_
+#define LOCALE_REPORT_POSIX_TEXT_H_
+
+#include <cstddef>
+
+// What follows `prefix` at the start of `text`, or nullptr where it does
+// not start so.
+inline const char* AfterPrefix(const char* text, const char* prefix) {
+  for (; *prefix != '\0'; ++text, ++prefix) {
+    if (*text != *prefix) return nullptr;
+  }
+  return text;
+}
+
+// Whether the first `count` bytes of `a` and `b` (each no further than its
+// end) are the same.
+inline bool SameStart(const char* a, const char* b, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (a[i] != b[i]) return false;
+    if (a[i] == '\0') return true;
+  }
+  return true;
+}
+
+#endif  // LOCALE_REPORT_POSIX_TEXT_H_
