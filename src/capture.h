@@ -25,8 +25,17 @@ enum CaptureNoteKind {
   // that fails the login: new logins are refused.
   kNoteLoginRefused,
   // The file `source`, which services get, names other locales than
-  // `other`, which login sessions get.
+  // `other`, which login sessions get ("" where no file sets theirs).
   kNoteFilesDisagree,
+  // The login locale script `source` is not run: others than root may
+  // change it.
+  kNoteScriptNotRun,
+  // The login locale script `source` `value` (did not end in time, failed,
+  // ...): the lines show sessions without it.
+  kNoteScriptFailed,
+  // The profile file `source` sets `variable` in a line login shells run,
+  // which the report does not.
+  kNoteProfileLine,
 };
 
 // More of a text than is ever shown.

@@ -47,13 +47,36 @@ void PrintNote(const CaptureNote& note) {
                    ToTerminalText(note.value).bytes);
       break;
     case kNoteFilesDisagree: {
+      const TerminalText source = ToTerminalText(note.source);
       const TerminalText other = ToTerminalText(note.other);
-      std::fprintf(stderr,
-                   "names other locales than %s: services get %s's (through systemd), login "
-                   "sessions %s's\n",
-                   other.bytes, ToTerminalText(note.source).bytes, other.bytes);
+      if (note.other[0] == '\0') {
+        std::fprintf(stderr,
+                     "names other locales than login sessions get, which no file of theirs "
+                     "sets: services get %s's (through systemd)\n",
+                     source.bytes);
+      } else {
+        std::fprintf(stderr,
+                     "names other locales than %s: services get %s's (through systemd), login "
+                     "sessions %s's\n",
+                     other.bytes, source.bytes, other.bytes);
+      }
       break;
     }
+    case kNoteScriptNotRun:
+      std::fputs(
+          "not run, since others than root may change it or its directory: the system lines "
+          "show sessions without it\n",
+          stderr);
+      break;
+    case kNoteScriptFailed:
+      std::fprintf(stderr, "%s: the system lines show sessions without it\n", note.value);
+      break;
+    case kNoteProfileLine:
+      std::fprintf(stderr,
+                   "sets %s in a line login shells run, which the report does not: login shells "
+                   "may get another locale\n",
+                   note.variable);
+      break;
   }
 }
 

@@ -2,7 +2,8 @@
 # Checks the manual page: mandoc has nothing to warn of, and the messages
 # the page shows are those the program prints, on a full disk, for a locale
 # that cannot be loaded and, where /etc can be replaced, for the system's
-# locale files, a login pam_env refuses and a system without libpam.
+# locale files, a login pam_env refuses, a system without libpam and the
+# login profile.
 #   check-manual-page.sh PAGE PROGRAM
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
@@ -42,6 +43,18 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
     shift 2 && exec "$@"' "$etc" "$others/empty" "${libpam:-/nonexistent}" env -i "$program" 2>&1 >/dev/null </dev/null)
   printf 'LANG=C\n' >"$etc/locale.conf"
   printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
+  printed+=$'\n'$(in_etc env -i "$program")
+  rm "$etc/default/locale"
+  printf 'LANG=fr_FR.UTF-8\n' >"$etc/locale.conf"
+  printed+=$'\n'$(in_etc env -i "$program")
+  rm "$etc/locale.conf"
+  printf 'exit 3\n' >"$etc/profile.d/lang.sh"
+  chmod 666 "$etc/profile.d/lang.sh"
+  printed+=$'\n'$(in_etc env -i "$program")
+  chmod 644 "$etc/profile.d/lang.sh"
+  printed+=$'\n'$(in_etc env -i "$program")
+  rm "$etc/profile.d/lang.sh"
+  printf 'export LC_ALL=C.UTF-8\n' >>"$etc/profile"
   printed+=$'\n'$(in_etc env -i "$program")
 else
   shown=$(grep -v -e ': /etc/' -e ': libpam' <<<"$shown")

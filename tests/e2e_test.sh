@@ -325,11 +325,14 @@ require_system_locales() {
 # The locale variables a su session gets from pam_env, one per line, each
 # as printf %q gives it: pam_env itself, in the copy of /etc, with a su
 # stack of the login's own pam_env lines. Empty, with the reason in
-# su_skipped, where that cannot run here.
-session_variables() {
+# su_skipped, where that cannot run here. login_variables: those of a login
+# shell, which runs the profile too.
+session_variables() { variables_of_su -s /bin/sh; }
+login_variables() { variables_of_su -l -s /bin/bash; }
+variables_of_su() {  # su's options
   local -a variables
   mapfile -d '' variables < <(isolated "$scratch/etc" "" \
-      env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c "env -0" 2>/dev/null)
+      env -i PATH=/usr/bin:/bin su "$@" nobody -c "env -0" 2>/dev/null)
   for variable in "${variables[@]}"; do
     [[ $variable =~ ^(LANG|LANGUAGE|LC_[A-Z]+)= ]] && printf '%q\n' "$variable"
   done
@@ -366,6 +369,7 @@ group_system() {
         SU=*) printf 'auth sufficient pam_rootok.so\naccount required pam_permit.so\n%b' \
           "${setting#*=}" >"$etc/pam.d/su" ;;
         BIND=*) binds+=" $scratch/etc/${setting#BIND=}" ;;
+        RUN=*) (cd "$etc" && eval "${setting#RUN=}") ;;
         -*) rm -f "$etc/${setting#-}" ;;
         *) mkdir -p "$(dirname "$etc/${setting%%=*}")" && printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
       esac
@@ -382,11 +386,17 @@ group_system() {
   # with exactly what a su session gets from the same files (where they name
   # one locale for all categories: the system lines show LC_CTYPE's, the
   # user's LC_TIME's).
-  session_case() {
+  session_case() { compared_case session_variables "$@"; }
+  # As session_case, held to a login shell's variables: pam_env's, then the
+  # profile's.
+  login_case() { compared_case login_variables "$@"; }
+  compared_case() {  # the function that prints what sessions get, then as system_case
+    local variables_of=$1
+    shift
     system_case "$@"
     [ -z "$su_skipped" ] || { echo "$1: not held to pam_env: $su_skipped"; return; }
     local -a variables lines
-    mapfile -t variables < <(session_variables)
+    mapfile -t variables < <("$variables_of")
     eval "variables=(${variables[*]})"
     mapfile -t lines <"$scratch/out"
     printf '%s\n' "${lines[0]#*: }" "${lines[2]#*: }" "${lines[4]#*: }" >"$scratch/system"
@@ -396,8 +406,7 @@ group_system() {
       "$(printf '%s\n' "${lines[1]#*: }" "${lines[3]#*: }" "${lines[5]#*: }")"
   }
   local default=default/locale env=environment conf=security/pam_env.conf systemd=locale.conf
-  # A login stack without an envfile of its own, as Fedora's and Arch's: there
-  # profile scripts fill in systemd's file where PAM set no LANG.
+  # A login stack without an envfile of its own, as Fedora's and Arch's.
   local fedora='pam.d/login=session required pam_env.so\n'
   disagree() {  # the file sessions get
     echo "locale-report: /etc/locale.conf: names other locales than $1: services get /etc/locale.conf's (through systemd), login sessions $1's"
@@ -478,17 +487,46 @@ group_system() {
   system_case "no pam_env module" 127 127 \
     "locale-report: $pam_env: pam_env fails (Module is unknown): new logins are refused" \
     "$default=LANG=fr_FR.UTF-8\n" "BIND=../empty:$pam_env"
-  # systemd's file: what services get; sessions take it only where no
-  # envfile of the login's own decides.
-  session_case "systemd's file alone, on Debian" 127 127 "$(disagree /etc/default/locale)" "$systemd=LANG=pt_BR.UTF-8\n"
+  # systemd's file: what services get; sessions take it only through the
+  # login locale script of their distribution.
+  local none="locale-report: /etc/locale.conf: names other locales than login sessions get, which no file of theirs sets: services get /etc/locale.conf's (through systemd)"
+  session_case "systemd's file alone, on Debian" 127 127 "$none" "$systemd=LANG=pt_BR.UTF-8\n"
   session_case "an empty systemd's file beside Debian's" 1031 1031 "$(disagree /etc/default/locale)" "$systemd=" "$default=LANG=de_DE.UTF-8\n"
   system_case "two files that disagree" 1040 1040 "$(disagree /etc/default/locale)" "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
-  system_case "systemd's file filled in" 1041 1041 "" "$fedora" "$systemd=LANG=ja_JP.UTF-8\nLC_ALL=fr_FR.UTF-8\n"
+  system_case "systemd's file without a script" 127 127 "$none" "$fedora" "$systemd=LANG=ja_JP.UTF-8\n"
   system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree /etc/environment)" "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n"
-  system_case "systemd's file: a line of 1 MB, then the setting" 1041 1041 "" "$fedora" \
+  system_case "systemd's file: a line of 1 MB, then the setting" 127 127 "$none" "$fedora" \
     "$systemd=LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n"
   system_case "systemd's file: the rest of a line too long is no line of its own" 127 127 "" "$fedora" \
     "$systemd=#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n"
+  # The distribution's login locale script, of our own here, run over what
+  # pam_env gives as a login shell runs it.
+  local lang=profile.d/lang.sh
+  login_case "a script over pam_env's LANG" 1041 1041 "" "$default=LANG=de_DE.UTF-8\n" \
+    "$lang=[ \"\$LANG\" = de_DE.UTF-8 ] && LANG=ja_JP.UTF-8 && export LANG\n"
+  login_case "a script that reads systemd's file, as Arch's" 1046 1046 "" "$fedora" \
+    "$systemd=LANG=pt_BR.UTF-8\n" "profile.d/locale.sh=[ -n \"\$LANG\" ] || . /etc/locale.conf\nexport LANG\n"
+  login_case "LC_ALL from systemd's file, as Fedora's" 1036 1036 "$(disagree "/etc/$lang")" "$default=LANG=de_DE.UTF-8\n" \
+    "$systemd=LC_ALL=fr_FR.UTF-8\n" "$lang=. /etc/locale.conf\nexport LC_ALL\n"
+  login_case "an unloadable LANG a script mends, as Ubuntu's" 127 127 "" "$default=LANG=xx_YY.UTF-8\n" \
+    "profile.d/01-locale-fix.sh=[ -z \"\$(locale 2>&1 >/dev/null)\" ] || export LANG=C.UTF-8\n"
+  local home
+  home=$(getent passwd "$(id -u)" | cut -d: -f6)
+  system_case "a script that reads the user's HOME" 1046 1046 "" "$default=LANG=de_DE.UTF-8\n" \
+    "$lang=. \"\$HOME/.i18n\"\nexport LANG\n" "home/.i18n=LANG=pt_BR.UTF-8\n" "BIND=home:$home"
+  local without="the system lines show sessions without it"
+  system_case "a script others may change" 1031 1031 \
+    "locale-report: /etc/$lang: not run, since others than root may change it or its directory: $without" \
+    "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\n" "RUN=chmod 666 $lang"
+  local start=$SECONDS
+  system_case "a script that hangs" 1031 1031 "locale-report: /etc/$lang: did not end within a second: $without" \
+    "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\nsleep 30\n"
+  [ $((SECONDS - start)) -le 5 ] && pass || fail "a script that hangs is stopped within seconds"
+  system_case "a script that fails" 1031 1031 "locale-report: /etc/$lang: failed with exit status 3: $without" \
+    "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\nexit 3\n"
+  system_case "a locale in /etc/profile" 127 127 \
+    "locale-report: /etc/profile: sets LC_ALL in a line login shells run, which the report does not: login shells may get another locale" \
+    "RUN=printf 'LC_ALL=C sort </dev/null\\n  export LANGUAGE\\n[ -n \"\$x\" ] && export LC_ALL=en_US.UTF-8 # x\\n' >>profile"
   local bytes
   bytes=$(every_byte)
   system_case "a binary file" 127 127 "" "$default=$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')"

@@ -24,16 +24,21 @@ finish() {
 }
 
 # A copy of this machine's /etc in DIR, to bind over /etc in a private mount
-# namespace: its login PAM stack as it is, and no locale settings of its own
-# (pam_env.conf, which pam_env needs to read anything, holds nothing). A
-# second call on the same DIR only puts those files back.
+# namespace: its login PAM stack and profile as they are, and no locale
+# settings of its own (pam_env.conf, which pam_env needs to read anything,
+# holds nothing; no login locale script). A second call on the same DIR only
+# puts those files back.
 copy_etc() {  # dir
   [ -f "$1/pam.d/login" ] || { rm -rf "$1" && cp -a /etc "$1" && chmod 755 "$1"; } || return 1
-  mkdir -p "$1/default" "$1/security" "$1/pam.d"
-  cp /etc/pam.d/login "$1/pam.d/login" 2>/dev/null
+  mkdir -p "$1/default" "$1/security" "$1/pam.d" "$1/profile.d"
+  local file
+  for file in pam.d/login pam.d/other profile; do
+    rm -f "$1/$file" && { [ ! -e "/etc/$file" ] || cp -a "/etc/$file" "$1/$file"; }
+  done
   printf '# nothing\n' >"$1/security/pam_env.conf"
   : >"$1/environment"
-  rm -rf "$1/default/locale" "$1/locale.conf"
+  rm -rf "$1/default/locale" "$1/locale.conf" "$1/profile.d/lang.sh" "$1/profile.d/locale.sh" \
+    "$1/profile.d/01-locale-fix.sh" "${1:?}/home"
 }
 
 # The program as another user can run it, printed: the program itself where

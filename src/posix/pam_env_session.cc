@@ -20,6 +20,7 @@
 
 #include "posix/locale_notes.h"
 #include "posix/pam_control.h"
+#include "posix/text.h"
 
 // pam_env asks libpam for the user's entry, for @{HOME}, @{SHELL} and
 // user_readenv; libpam answers only a module that libpam itself called, and
@@ -131,12 +132,12 @@ LineFiles FilesOf(const char* const* arguments, size_t count) {
   bool readenv = true;
   for (size_t i = 0; i < count; ++i) {
     const char* argument = arguments[i];
-    if (std::strncmp(argument, "conffile=", 9) == 0 && argument[9] != '\0') {
-      files.conffile = argument + 9;
-    } else if (std::strncmp(argument, "envfile=", 8) == 0 && argument[8] != '\0') {
-      files.envfile = argument + 8;
-    } else if (std::strncmp(argument, "readenv=", 8) == 0) {
-      readenv = std::atoi(argument + 8) != 0;
+    if (const char* conffile = AfterPrefix(argument, "conffile=")) {
+      if (*conffile != '\0') files.conffile = conffile;
+    } else if (const char* envfile = AfterPrefix(argument, "envfile=")) {
+      if (*envfile != '\0') files.envfile = envfile;
+    } else if (const char* number = AfterPrefix(argument, "readenv=")) {
+      readenv = std::atoi(number) != 0;
     }
   }
   if (!readenv) files.envfile = nullptr;
@@ -181,7 +182,7 @@ ModuleFunction LoadModule(Libpam* libpam, const PamEnvLine& line, const char** w
     *why = std::strerror(ENAMETOOLONG);
     return nullptr;
   }
-  if (libpam->module == nullptr || std::strncmp(path, directory, directoryLength) != 0 ||
+  if (libpam->module == nullptr || !SameStart(path, directory, directoryLength) ||
       std::strcmp(path + directoryLength, module) != 0) {
     std::memcpy(path, directory, directoryLength);
     std::memcpy(path + directoryLength, module, moduleLength + 1);
@@ -226,7 +227,7 @@ void TakeChanges(const Libpam& libpam, pam_handle_t* handle, Changes* changes, i
     const char* value = libpam.getenv(handle, kLocaleVariables[variable].name);
     char* seen = changes->seen[variable];
     if (value == nullptr) value = "";
-    if (std::strncmp(value, seen, kNoteValueMax) == 0) continue;
+    if (SameStart(value, seen, kNoteValueMax)) continue;
     CopyText(seen, value, sizeof changes->seen[variable]);
     changedBy[variable] = by;
   }
@@ -278,22 +279,23 @@ bool Replay(const PamEnvSession& session, bool split, int* changedBy) {
 
 bool AskPamEnv(const PamEnvLines& lines, PamEnvSession* session, CaptureNotes* notes) {
   for (const char*& value : session->settings.values) value = nullptr;
-  session->ownEnvfile[0] = '\0';
   session->lines = &lines;
   session->linesRun = 0;
+  session->libpam = session->handle = nullptr;
   if (lines.count == 0) return true;
 
   // Files pam_env cannot read as a login would leave the lines unknown; as
   // any pam_env may stall on one, no line runs then.
   const char* arguments[kPamLineMax];
   bool known = true;
+  const char* previousConffile = "";
   for (size_t i = 0; i < lines.count; ++i) {
     PamArguments(lines.lines[i], arguments);
     const LineFiles files = FilesOf(arguments, lines.lines[i].argumentCount);
-    if (files.envfile != nullptr && std::strcmp(files.envfile, kDefaultEnvfile) != 0) {
-      CopyText(session->ownEnvfile, files.envfile, sizeof session->ownEnvfile);
-    }
-    for (const char* file : {files.conffile, files.envfile}) {
+    // Debian's two lines read one conffile: it is looked at once.
+    const bool seen = i > 0 && std::strcmp(files.conffile, previousConffile) == 0;
+    previousConffile = files.conffile;
+    for (const char* file : {seen ? nullptr : files.conffile, files.envfile}) {
       const int error = file != nullptr ? Readable(file) : 0;
       if (error != 0) {
         AddNote(notes, kNoteUnreadable, file, nullptr, nullptr, error, nullptr);
@@ -316,6 +318,8 @@ bool AskPamEnv(const PamEnvLines& lines, PamEnvSession* session, CaptureNotes* n
             nullptr);
     return true;
   }
+  session->libpam = libpam.library;
+  session->handle = handle;
   for (size_t i = 0; i < lines.count; ++i) {
     const PamEnvLine& line = lines.lines[i];
     const int result = RunLine(&libpam, handle, line, {}, &why);
@@ -336,6 +340,13 @@ bool AskPamEnv(const PamEnvLines& lines, PamEnvSession* session, CaptureNotes* n
     session->settings.values[variable] = libpam.getenv(handle, kLocaleVariables[variable].name);
   }
   return true;
+}
+
+char** PamEnvList(const PamEnvSession& session) {
+  if (session.handle == nullptr) return nullptr;
+  const auto list =
+      reinterpret_cast<decltype(&pam_getenvlist)>(dlsym(session.libpam, "pam_getenvlist"));
+  return list != nullptr ? list(static_cast<pam_handle_t*>(session.handle)) : nullptr;
 }
 
 void NamePamEnvSources(const PamEnvSession& session, PamEnvSources* sources) {

@@ -9,13 +9,13 @@
 struct PamEnvSession {
   // nullptr where it sets none; valid for the rest of the run.
   LocaleSettings settings;
-  // The envfile of the last line that names one of its own (as Debian's
-  // /etc/default/locale), or "".
-  char ownEnvfile[kNoteValueMax + 1];
   // How it came about, for NamePamEnvSources(): the lines (which must
-  // outlive it), and how many ran.
+  // outlive it), and how many ran; and libpam and the handle they ran on,
+  // for PamEnvList().
   const PamEnvLines* lines;
   size_t linesRun;
+  void* libpam;
+  void* handle;
 };
 
 // Asks the installed pam_env what it sets for a new login of the user who
@@ -32,6 +32,10 @@ struct PamEnvSession {
 // as it does at every login; the handle itself logs nothing and is never
 // ended, which would make libpam audit a login that never was.
 bool AskPamEnv(const PamEnvLines& lines, PamEnvSession* session, CaptureNotes* notes);
+
+// Every variable pam_env set, "NAME=value" each, nullptr-ended; nullptr
+// where no line ran.
+char** PamEnvList(const PamEnvSession& session);
 
 // The file each variable comes from (an empty text where pam_env set none),
 // for the notes: the lines run once more on a handle of their own, each

@@ -10,6 +10,7 @@
 
 #include "posix/locale_conf.h"
 #include "posix/locale_notes.h"
+#include "posix/login_profile.h"
 #include "posix/pam_service.h"
 #include "posix/regular_file.h"
 
@@ -17,8 +18,6 @@ namespace {
 
 const char kLoginService[] = "login";
 const char kSystemdLocaleConf[] = "/etc/locale.conf";
-// pam_env's envfile where a line names none.
-const char kPamEnvEnvfile[] = "/etc/environment";
 
 const char* ValueOf(const LocaleSettings& settings, size_t variable) {
   const char* value = settings.values[variable];
@@ -61,11 +60,11 @@ const char* const* Sources(SystemLocale* system) {
   return system->sources;
 }
 
-// What services get from systemd, which ignores LC_ALL there, filled into
-// the session where no envfile of the login's own decides and PAM set no
-// LANG; noted where it names other locales than the session gets. Returns
-// false where it is there but cannot be read, and decides.
-bool ApplyServicesLocale(SystemLocale* system, CaptureNotes* notes) {
+// What services get from systemd (which ignores LC_ALL there), noted where
+// it names other locales than login sessions get. PID 1 reads
+// /etc/locale.conf, or, on Debian, /etc/default/locale where there is none:
+// that one is what sessions read.
+void NoteServicesLocale(SystemLocale* system, CaptureNotes* notes) {
   VariableStore& services = system->services;
   ClearVariables(&services);
   int fd;
@@ -74,47 +73,39 @@ bool ApplyServicesLocale(SystemLocale* system, CaptureNotes* notes) {
     result = ReadLocaleConf(fd, &services, kSystemdLocaleConf);
     close(fd);
   }
-  const bool envfileDecides = system->pam.ownEnvfile[0] != '\0';
   if (result != 0) {
-    if (result == ENOENT) return true;
-    AddNote(notes, kNoteUnreadable, kSystemdLocaleConf, nullptr, nullptr, result, nullptr);
-    return envfileDecides;
+    if (result != ENOENT) {
+      AddNote(notes, kNoteUnreadable, kSystemdLocaleConf, nullptr, nullptr, result, nullptr);
+    }
+    return;
   }
   services.locale[kLcAll].value[0] = '\0';
-  LocaleSettings& session = system->settings;
-  if (!envfileDecides && ValueOf(session, kLang)[0] == '\0') {
-    for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-      if (services.locale[i].value[0] == '\0') continue;
-      session.values[i] = services.locale[i].value;
-      system->sources[i] = kSystemdLocaleConf;
-    }
-  }
+  const LocaleSettings& session = system->settings;
   const size_t difference = FirstDifference(SettingsOf(services), session);
-  if (difference < kLocaleVariableCount) {
-    const size_t deciding =
-        difference == kLanguage
-            ? difference
-            : DecidingVariable(session, static_cast<LocaleVariable>(difference));
-    const char* sessionsFile = envfileDecides ? system->pam.ownEnvfile : kPamEnvEnvfile;
-    if (deciding < kLocaleVariableCount && Sources(system)[deciding] != nullptr) {
-      sessionsFile = system->sources[deciding];
-    }
-    AddNote(notes, kNoteFilesDisagree, kSystemdLocaleConf, nullptr, nullptr, 0, sessionsFile);
-  }
-  return true;
+  if (difference == kLocaleVariableCount) return;
+  const size_t deciding = difference == kLanguage
+                              ? difference
+                              : DecidingVariable(session, static_cast<LocaleVariable>(difference));
+  const char* sessionsFile = deciding < kLocaleVariableCount ? Sources(system)[deciding] : nullptr;
+  AddNote(notes, kNoteFilesDisagree, kSystemdLocaleConf, nullptr, nullptr, 0, sessionsFile);
 }
 
 }  // namespace
 
 bool ReadSystemLocale(SystemLocale* system, CaptureNotes* notes) {
-  const bool pamKnown = AskLoginsPamEnv(system, notes);
+  const bool known = AskLoginsPamEnv(system, notes);
   system->settings = system->pam.settings;
   for (const char*& source : system->sources) source = nullptr;
-  const bool servicesKnown = ApplyServicesLocale(system, notes);
-  if (!pamKnown || !servicesKnown) {
+  if (known) {
+    RunLocaleScripts(PamEnvList(system->pam), &system->settings, system->sources, &system->profile,
+                     notes);
+  }
+  NoteProfileLocaleLines(notes);
+  if (!known) {
     for (const char*& value : system->settings.values) value = nullptr;
     return true;
   }
+  NoteServicesLocale(system, notes);
   const Unloadable unloadable = FindUnloadable(system->settings);
   if (unloadable.count > 0) NoteUnloadable(system->settings, unloadable, Sources(system), notes);
   return unloadable.count == 0;
