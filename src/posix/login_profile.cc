@@ -69,6 +69,10 @@ struct ScriptEnvironment {
   size_t used;
 };
 
+// Room kept for the user's four variables, PATH and the locale variables,
+// however many pam_env set.
+const size_t kOwnEntries = 4 + 1 + kLocaleVariableCount;
+
 bool Named(const char* entry, const char* name) {
   const char* after = AfterPrefix(entry, name);
   return after != nullptr && *after == '=';
@@ -84,11 +88,7 @@ bool Has(const ScriptEnvironment& environment, const char* name) {
 void Add(ScriptEnvironment* environment, const char* name, const char* value) {
   const size_t nameLength = std::strlen(name);
   const size_t valueLength = std::strlen(value);
-  const size_t room = sizeof environment->entries / sizeof environment->entries[0] - 1;
-  if (environment->count == room ||
-      environment->used + nameLength + valueLength + 2 > sizeof environment->text) {
-    return;
-  }
+  if (environment->used + nameLength + valueLength + 2 > sizeof environment->text) return;
   char* entry = environment->text + environment->used;
   std::memcpy(entry, name, nameLength);
   entry[nameLength] = '=';
@@ -104,13 +104,17 @@ size_t LocaleVariableOf(const char* entry) {
   return kLocaleVariableCount;
 }
 
-// What a login shell starts a script with.
+// What a login shell starts a script with: what pam_env set, the user's
+// variables and a plain PATH where it set none of them, and the locale
+// variables as they stand now.
 void Compose(const char* const* pamEnvironment, const LocaleSettings& settings,
              ScriptEnvironment* environment) {
+  const size_t pamRoom =
+      sizeof environment->entries / sizeof environment->entries[0] - 1 - kOwnEntries;
   environment->count = environment->used = 0;
-  for (const char* const* entry = pamEnvironment; entry != nullptr && *entry != nullptr; ++entry) {
-    if (LocaleVariableOf(*entry) == kLocaleVariableCount &&
-        environment->count + 1 < sizeof environment->entries / sizeof environment->entries[0]) {
+  for (const char* const* entry = pamEnvironment;
+       entry != nullptr && *entry != nullptr && environment->count < pamRoom; ++entry) {
+    if (LocaleVariableOf(*entry) == kLocaleVariableCount) {
       environment->entries[environment->count++] = *entry;
     }
   }
@@ -128,8 +132,9 @@ void Compose(const char* const* pamEnvironment, const LocaleSettings& settings,
   }
   if (!Has(*environment, "PATH")) environment->entries[environment->count++] = kPlainPath;
   for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-    if (settings.values[i] != nullptr)
+    if (settings.values[i] != nullptr) {
       Add(environment, kLocaleVariables[i].name, settings.values[i]);
+    }
   }
   environment->entries[environment->count] = nullptr;
 }
