@@ -2,31 +2,19 @@
 
 #include <locale.h>
 
-#include <cstring>
 
-namespace {
-
-void CopyText(char* to, const char* text) {
-  size_t length = 0;
-  if (text != nullptr) {
-    while (length < kNoteValueMax && text[length] != '\0') ++length;
-    std::memcpy(to, text, length);
-  }
-  to[length] = '\0';
-}
-
-}  // namespace
+#include "posix/text.h"
 
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
              const char* value, int error, const char* other) {
   if (notes->count == sizeof notes->notes / sizeof notes->notes[0]) return;
   CaptureNote& note = notes->notes[notes->count++];
   note.kind = kind;
-  CopyText(note.source, source);
+  CopyText(note.source, source, sizeof note.source);
   note.variable = variable;
-  CopyText(note.value, value);
+  CopyText(note.value, value, sizeof note.value);
   note.error = error;
-  CopyText(note.other, other);
+  CopyText(note.other, other, sizeof note.other);
 }
 
 Unloadable FindUnloadable(const LocaleSettings& settings) {

@@ -60,14 +60,6 @@ const char* LoadError() {
   return reason != nullptr && reason[1] == ' ' ? reason + 2 : error;
 }
 
-// As much of `text` as `size` holds, ended.
-void CopyText(char* to, const char* text, size_t size) {
-  size_t length = 0;
-  while (length + 1 < size && text[length] != '\0') ++length;
-  std::memcpy(to, text, length);
-  to[length] = '\0';
-}
-
 bool LoadLibpam(Libpam* libpam, const char** why) {
   void* library = dlopen(kLibpam, RTLD_LAZY | RTLD_LOCAL);
   if (library == nullptr) {

@@ -22,4 +22,12 @@ inline bool SameStart(const char* a, const char* b, size_t count) {
   return true;
 }
 
+// As much of `text` (nullptr: none) as `size` bytes hold, ended, into `to`.
+inline void CopyText(char* to, const char* text, size_t size) {
+  size_t length = 0;
+  while (text != nullptr && length + 1 < size && text[length] != '\0') ++length;
+  for (size_t i = 0; i < length; ++i) to[i] = text[i];
+  to[length] = '\0';
+}
+
 #endif  // LOCALE_REPORT_POSIX_TEXT_H_
