@@ -2,7 +2,6 @@
 
 #include <locale.h>
 
-
 #include "posix/text.h"
 
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
