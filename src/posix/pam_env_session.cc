@@ -341,6 +341,12 @@ char** PamEnvList(const PamEnvSession& session) {
   return list != nullptr ? list(static_cast<pam_handle_t*>(session.handle)) : nullptr;
 }
 
+void FreePamEnvList(char** list) {
+  if (list == nullptr) return;
+  for (char** entry = list; *entry != nullptr; ++entry) std::free(*entry);
+  std::free(list);
+}
+
 void NamePamEnvSources(const PamEnvSession& session, PamEnvSources* sources) {
   for (auto& file : sources->files) file[0] = '\0';
   int fileOf[kLocaleVariableCount];

@@ -34,8 +34,10 @@ struct PamEnvSession {
 bool AskPamEnv(const PamEnvLines& lines, PamEnvSession* session, CaptureNotes* notes);
 
 // Every variable pam_env set, "NAME=value" each, nullptr-ended; nullptr
-// where no line ran.
+// where no line ran. The caller owns it, and gives it back with
+// FreePamEnvList().
 char** PamEnvList(const PamEnvSession& session);
+void FreePamEnvList(char** list);
 
 // The file each variable comes from (an empty text where pam_env set none),
 // for the notes: the lines run once more on a handle of their own, each

@@ -97,8 +97,9 @@ bool ReadSystemLocale(SystemLocale* system, CaptureNotes* notes) {
   system->settings = system->pam.settings;
   for (const char*& source : system->sources) source = nullptr;
   if (known) {
-    RunLocaleScripts(PamEnvList(system->pam), &system->settings, system->sources, &system->profile,
-                     notes);
+    char** const environment = PamEnvList(system->pam);
+    RunLocaleScripts(environment, &system->settings, system->sources, &system->profile, notes);
+    FreePamEnvList(environment);
   }
   NoteProfileLocaleLines(notes);
   if (!known) {
