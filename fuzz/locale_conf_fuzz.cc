@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "posix/locale_conf.h"
+#include "posix/session/locale_conf.h"
 
 namespace {
 

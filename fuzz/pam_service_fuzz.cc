@@ -1,7 +1,7 @@
 // The PAM stack reader on any bytes, as the stack of a service in a
 // directory of its own (the process's open files, so that nothing is
-// written): every pam_env line it keeps has its words within the line, each
-// ended, and at least the control and the module.
+// written): every pam_env line it keeps has its file, its module and its
+// words, each ended, within what a line can hold, and is given back whole.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
-#include "posix/pam_service.h"
+#include "posix/session/pam_service.h"
 
 namespace {
 
@@ -31,15 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PamEnvLines lines;
   const bool known = ReadPamEnvLines(config, service, &lines, &notes);
   close(fd);
-  if (!known) return 0;
-  Require(lines.count <= kPamEnvLinesMax);
   for (size_t i = 0; i < lines.count; ++i) {
     const PamEnvLine& line = lines.lines[i];
-    size_t words = 0;
-    for (size_t at = 0; at < sizeof line.words && words < line.argumentCount + 2; ++at) {
-      if (line.words[at] == '\0') ++words;
-    }
-    Require(words == line.argumentCount + 2);
+    Require(known && line.file[0] != '\0' && line.module[0] != '\0');
+    // Every word is whole: each reads to its end, and none holds a blank
+    // where it was not bracketed.
+    size_t total = std::strlen(line.control) + std::strlen(line.module);
+    for (size_t a = 0; a < line.argumentCount; ++a) total += std::strlen(line.arguments[a]);
+    Require(total < 4096);
   }
+  FreePamEnvLines(&lines);
   return 0;
 }

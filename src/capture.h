@@ -21,14 +21,14 @@ enum CaptureNoteKind {
   // `source`, a library or module, cannot be loaded, for `value`: the
   // system lines show sessions without it.
   kNoteNotLoaded,
-  // pam_env, reading the files `source`, returns `value` (its error) where
-  // that fails the login: new logins are refused.
+  // The pam_env line `source` returns `value` (its error) where that fails
+  // the login: new logins are refused.
   kNoteLoginRefused,
   // The file `source`, which services get, names other locales than
-  // `other`, which login sessions get ("" where no file sets theirs).
+  // `other`, which login sessions get ("" where nothing of theirs sets it).
   kNoteFilesDisagree,
   // The login locale script `source` is not run: others than root may
-  // change it.
+  // change it or a directory above it.
   kNoteScriptNotRun,
   // The login locale script `source` `value` (did not end in time, failed,
   // ...): the lines show sessions without it.
@@ -36,29 +36,39 @@ enum CaptureNoteKind {
   // The profile file `source` sets `variable` in a line login shells run,
   // which the report does not.
   kNoteProfileLine,
+  // The stack file `source` is not read: the stack goes deeper, or has more
+  // files, than is followed.
+  kNoteStackCut,
+  // pam_env, running the line `source`, says `value`.
+  kNotePamEnvSaid,
+  // Asking what a new session gets did not end: `source` (a pam_env line or
+  // a login script) was under way when it `value` (took too long, crashed).
+  kNoteSessionUnknown,
 };
 
 // More of a text than is ever shown.
-const size_t kNoteValueMax = 255;
+const size_t kNoteTextMax = 511;
 
 // What a capture noticed that the lines alone do not tell: why a line shows
 // "C", or a file that could not be used.
 struct CaptureNote {
   CaptureNoteKind kind;
-  // The file it comes from; "" for the environment.
-  char source[kNoteValueMax + 1];
+  // Where it comes from (a file, a stack line); "" for the environment.
+  char source[kNoteTextMax + 1];
   const char* variable;
-  // The value, cut after kNoteValueMax bytes.
-  char value[kNoteValueMax + 1];
+  // The value, cut after kNoteTextMax bytes.
+  char value[kNoteTextMax + 1];
   int error;
-  char other[kNoteValueMax + 1];
+  char other[kNoteTextMax + 1];
 };
 
 // The environment's notes first, in the order locale(1) lists the variables
-// (LANG, the categories, LC_ALL), then the system files'.
+// (LANG, the categories, LC_ALL), then the system files'. Past the room
+// there is, notes are counted in `dropped`.
 struct CaptureNotes {
   CaptureNote notes[32];
   size_t count;
+  size_t dropped;
 };
 
 // Asks the platform for the eight values, in the report's order, and notes

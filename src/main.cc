@@ -1,8 +1,11 @@
 // locale-report: prints how locale and code pages are set up for this machine
 // and this user, then waits for Enter.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstring>
@@ -24,7 +27,9 @@ bool IsCharacterDevice(int fd) {
 void PrintNote(const CaptureNote& note) {
   const bool fromFile = note.source[0] != '\0';
   std::fputs("locale-report: ", stderr);
-  if (fromFile) std::fprintf(stderr, "%s: ", ToTerminalText(note.source).bytes);
+  if (fromFile) {
+    std::fprintf(stderr, "%s: ", ToTerminalText(note.source, kTerminalTextLongest).bytes);
+  }
   switch (note.kind) {
     case kNoteUnloadable:
       std::fprintf(
@@ -47,8 +52,8 @@ void PrintNote(const CaptureNote& note) {
                    ToTerminalText(note.value).bytes);
       break;
     case kNoteFilesDisagree: {
-      const TerminalText source = ToTerminalText(note.source);
-      const TerminalText other = ToTerminalText(note.other);
+      const TerminalText source = ToTerminalText(note.source, kTerminalTextLongest);
+      const TerminalText other = ToTerminalText(note.other, kTerminalTextLongest);
       if (note.other[0] == '\0') {
         std::fprintf(stderr,
                      "names other locales than login sessions get, which no file of theirs "
@@ -56,20 +61,35 @@ void PrintNote(const CaptureNote& note) {
                      source.bytes);
       } else {
         std::fprintf(stderr,
-                     "names other locales than %s: services get %s's (through systemd), login "
-                     "sessions %s's\n",
-                     other.bytes, source.bytes, other.bytes);
+                     "names other locales than login sessions get from %s: services get %s's "
+                     "(through systemd)\n",
+                     other.bytes, source.bytes);
       }
       break;
     }
     case kNoteScriptNotRun:
       std::fputs(
-          "not run, since others than root may change it or its directory: the system lines "
-          "show sessions without it\n",
+          "not run, since others than root may change it or a directory above it: the system "
+          "lines show sessions without it\n",
           stderr);
       break;
     case kNoteScriptFailed:
       std::fprintf(stderr, "%s: the system lines show sessions without it\n", note.value);
+      break;
+    case kNoteStackCut:
+      std::fputs(
+          "not read: the stack goes deeper or has more files than the report follows, and the "
+          "system lines show sessions without the rest\n",
+          stderr);
+      break;
+    case kNotePamEnvSaid:
+      std::fprintf(stderr, "pam_env says: %s\n",
+                   ToTerminalText(note.value, kTerminalTextLongest).bytes);
+      break;
+    case kNoteSessionUnknown:
+      std::fprintf(stderr,
+                   "%s%s: the system lines show C, since what new sessions get is not known\n",
+                   fromFile ? "" : "asking what new sessions get ", note.value);
       break;
     case kNoteProfileLine:
       std::fprintf(stderr,
@@ -80,9 +100,27 @@ void PrintNote(const CaptureNote& note) {
   }
 }
 
+#ifndef _WIN32
+// A closed standard descriptor would be the next one anything opens: the
+// system log's socket, a pipe of the capture's, which the report would then
+// write to or wait on. /dev/null read-only takes its place: input ends at
+// once, and a write fails as on a closed descriptor, so a closed standard
+// output still ends in status 1. Lowest first, so each open lands on its own.
+void HoldStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    // Where even /dev/null is missing, the root directory serves as well.
+    if (open("/dev/null", O_RDONLY) != fd) open("/", O_RDONLY | O_DIRECTORY);
+  }
+}
+#endif
+
 }  // namespace
 
 int main() {
+#ifndef _WIN32
+  HoldStandardDescriptors();
+#endif
   // The streams are set here rather than left to the C library's taste: a
   // console shows every line the moment it is written, while a file or pipe
   // takes the report in one piece at the end. The buffers live in this frame,
@@ -97,6 +135,10 @@ int main() {
   const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&notes);
   // Why a line says "C", or what else should be known, before the report.
   for (size_t i = 0; i < notes.count; ++i) PrintNote(notes.notes[i]);
+  if (notes.dropped > 0) {
+    std::fprintf(stderr, "locale-report: %lu more notes are not shown\n",
+                 static_cast<unsigned long>(notes.dropped));
+  }
   const int error = PresentReport(snapshot, stdout, stdin);
   std::fclose(stdin);
   if (error != 0) {

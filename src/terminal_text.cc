@@ -1,10 +1,11 @@
 #include "terminal_text.h"
 
-TerminalText ToTerminalText(const char* text) {
-  TerminalText shown;
-  char* out = shown.bytes;
+TerminalText ToTerminalText(const char* text, size_t shown) {
+  if (shown > kTerminalTextLongest) shown = kTerminalTextLongest;
+  TerminalText safe;
+  char* out = safe.bytes;
   size_t taken = 0;
-  for (; text[taken] != '\0' && taken < kTerminalTextShown; ++taken) {
+  for (; text[taken] != '\0' && taken < shown; ++taken) {
     const unsigned char byte = static_cast<unsigned char>(text[taken]);
     if (byte == '\\') {
       *out++ = '\\';
@@ -22,5 +23,5 @@ TerminalText ToTerminalText(const char* text) {
     for (const char* dot = "..."; *dot != '\0'; ++dot) *out++ = *dot;
   }
   *out = '\0';
-  return shown;
+  return safe;
 }

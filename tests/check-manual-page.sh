@@ -37,6 +37,13 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   printf 'LANG DEFAULT=${LC_TIME\n' >"$etc/security/pam_env.conf"
   printed+=$'\n'$(in_etc env -i "$program")
   printf '# nothing\n' >"$etc/security/pam_env.conf"
+  rm "$etc/default/locale" && mkfifo "$etc/default/locale"
+  printed+=$'\n'$(in_etc env -i "$program")
+  printf '# nothing\n' >"$etc/default/locale.new" && mv "$etc/default/locale.new" "$etc/default/locale"
+  cp "$etc/pam.d/login" "$etc/pam.d/login.saved"
+  printf 'session include common-session\n' | tee -a "$etc/pam.d/login" >"$etc/pam.d/common-session"
+  printed+=$'\n'$(in_etc env -i "$program")
+  mv "$etc/pam.d/login.saved" "$etc/pam.d/login" && rm "$etc/pam.d/common-session"
   libpam=$(loaded_by "$program" libpam.so.0)
   : >"$others/empty"
   printed+=$'\n'$(timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && mount --bind "$1" "$2" &&
@@ -44,7 +51,7 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   printf 'LANG=C\n' >"$etc/locale.conf"
   printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")
-  rm "$etc/default/locale"
+  printf '# nothing\n' >"$etc/default/locale"
   printf 'LANG=fr_FR.UTF-8\n' >"$etc/locale.conf"
   printed+=$'\n'$(in_etc env -i "$program")
   rm "$etc/locale.conf"
@@ -54,8 +61,15 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   chmod 644 "$etc/profile.d/lang.sh"
   printed+=$'\n'$(in_etc env -i "$program")
   rm "$etc/profile.d/lang.sh"
+  cp "$etc/profile" "$etc/profile.saved"
   printf 'export LC_ALL=C.UTF-8\n' >>"$etc/profile"
   printed+=$'\n'$(in_etc env -i "$program")
+  mv "$etc/profile.saved" "$etc/profile" && cp "$etc/profile" "$etc/profile.saved"
+  head -c 70000 /dev/zero | tr '\0' '#' >>"$etc/profile"
+  printed+=$'\n'$(in_etc env -i "$program")
+  mv "$etc/profile.saved" "$etc/profile"
+  for i in $(seq 39); do printf 'LANG=C\n' >"$etc/profile.d/$i.sh"; done
+  printed+=$'\n'$(in_etc env -i "$program" | tail -n 1)
 else
   shown=$(grep -v -e ': /etc/' -e ': libpam' <<<"$shown")
 fi

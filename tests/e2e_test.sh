@@ -84,6 +84,12 @@ cannot_be_loaded() {  # where ("" or "FILE: "), who, VARIABLE=value...
   done
 }
 unloadable() { cannot_be_loaded "" "programs that load their whole locale from the environment" "$@"; }
+# A new session's setting is named by the pam_env line of the login stack
+# that set it last, "FILE: MODULE ARGUMENTS": the Nth of the system's own.
+pam_env_line() {  # N
+  sed -n 's/^[^#]*[[:space:]]\(pam_env\.so.*\)$/\1/p' /etc/pam.d/login | sed -n "${1}p" |
+    sed 's/[[:space:]][[:space:]]*/ /g; s/ $//; s|^|/etc/pam.d/login: |'
+}
 unloadable_default() { cannot_be_loaded "$1: " "new sessions" "${@:2}"; }
 
 group_streams() {
@@ -406,10 +412,15 @@ group_system() {
       "$(printf '%s\n' "${lines[1]-}" "${lines[3]-}" "${lines[5]-}" | sed 's/^[^:]*: //')"
   }
   local default=default/locale env=environment conf=security/pam_env.conf systemd=locale.conf
+  # Debian's two lines: pam_env.conf and /etc/environment, then pam_env.conf
+  # and /etc/default/locale.
+  local env_line default_line says="pam_env says"
+  env_line=$(pam_env_line 1)
+  default_line=$(pam_env_line 2)
   # A login stack without an envfile of its own, as Fedora's and Arch's.
   local fedora='pam.d/login=session required pam_env.so\n'
-  disagree() {  # the file sessions get
-    echo "locale-report: /etc/locale.conf: names other locales than $1: services get /etc/locale.conf's (through systemd), login sessions $1's"
+  disagree() {  # what sets the locale sessions get
+    echo "locale-report: /etc/locale.conf: names other locales than login sessions get from $1: services get /etc/locale.conf's (through systemd)"
   }
   session_case "no locale file" 127 127 ""
   session_case "both files agree" 1040 1040 "" "$systemd=LANG=\"it_IT.UTF-8\"\n" "$default=LANG=it_IT.UTF-8\n"
@@ -422,31 +433,37 @@ group_system() {
   session_case "export" 1031 1031 "" "$default=export LANG=de_DE.UTF-8\n"
   session_case "a comment after the value" 1031 1031 "" "$default=LANG=de_DE.UTF-8 # German\n"
   session_case "quotes, and the last setting wins" 1046 1046 "" "$default=LANG=\"ja_JP.UTF-8\"\nLC_ALL=fr_FR\nLC_ALL\nLANG=\x27pt_BR.UTF-8\x27\n"
-  session_case "blanks around =" 127 127 "" "$default=LANG = fr_FR.UTF-8\n"
+  session_case "blanks around =" 127 127 \
+    "locale-report: $default_line: $says: non-alphanumeric key 'LANG = fr_FR.UTF-8' in /etc/default/locale', ignoring" \
+    "$default=LANG = fr_FR.UTF-8\n"
   session_case "a line continued" 3082 3082 "" "$default=LANG=es_ES\\\\\n#\n.UTF-8\n"
-  session_case "comments and garbage" 3082 3082 "" "$default=# LANG=de_DE\n\x01\xff garbage\nLANG=es_ES\n"
+  local garbage="locale-report: $default_line: $says: non-alphanumeric key"
+  session_case "comments and garbage" 3082 3082 "$garbage '\\x01\\xFF garbage' in /etc/default/locale', ignoring" \
+    "$default=# LANG=de_DE\n\x01\xff garbage\nLANG=es_ES\n"
   session_case "a line of 8 KiB stops the reading" 3082 3082 "" "$default=LANG=es_ES\n#$(printf '%*s' 8190 '')\nLANG=de_DE\n"
   session_case "a NUL byte stops the reading" 3082 3082 "" "$default=LANG=es_ES\nLANG=de_DE\0\nLANG=fr_FR\n"
   session_case "an interface language apart" 1031 12 "" "$default=LANG=de_DE.UTF-8\nLANGUAGE=fr:de\n"
   session_case "a locale that cannot be loaded" 127 127 \
-    "$(unloadable_default /etc/default/locale LANG=xx_YY.UTF-8)" "$default=LANG=xx_YY.UTF-8\n"
+    "$(unloadable_default "$default_line" LANG=xx_YY.UTF-8)" "$default=LANG=xx_YY.UTF-8\n"
   session_case "a category that cannot be loaded" 127 127 \
-    "$(unloadable_default /etc/default/locale 'LC_TIME=de_XX ')" "$default=LANG=de_DE.UTF-8\nLC_TIME=de_XX \n"
+    "$(unloadable_default "$default_line" 'LC_TIME=de_XX ')" "$default=LANG=de_DE.UTF-8\nLC_TIME=de_XX \n"
   session_case "a locale without an identifier" 3072 5120 "" "$default=LANG=ast_ES.UTF-8\n"
   # pam_env's first pass: its conffile, then /etc/environment.
   session_case "LC_ALL in /etc/environment" 1033 1033 "" "$env=LC_ALL=en_US.UTF-8\n" "$default=LANG=de_DE.UTF-8\n"
   session_case "C in /etc/environment over Japanese" 127 127 "" "$env=LC_ALL=C\nLANGUAGE=C\n" "$default=LANG=ja_JP.UTF-8\n"
   session_case "LANGUAGE in /etc/environment" 1031 1033 "" "$env=LANGUAGE=\"en_US:en\"\n" "$default=LANG=de_DE.UTF-8\n"
   session_case "an unloadable LC_ALL in /etc/environment" 127 127 \
-    "$(unloadable_default /etc/environment LC_ALL=xx_YY.UTF-8)" "$env=LC_ALL=xx_YY.UTF-8\n" "$default=LANG=de_DE.UTF-8\n"
+    "$(unloadable_default "$env_line" LC_ALL=xx_YY.UTF-8)" "$env=LC_ALL=xx_YY.UTF-8\n" "$default=LANG=de_DE.UTF-8\n"
   session_case "DEFAULT= and OVERRIDE= in pam_env.conf" 1040 16 "" \
     "$conf=LC_TIME DEFAULT=it_IT.UTF-8\nLC_CTYPE DEFAULT=\${LC_TIME}\nLANGUAGE OVERRIDE=it\nLANG=fr_FR.UTF-8\n"
-  session_case "without pam_env.conf, nothing" 127 127 "" "$default=LANG=de_DE.UTF-8\n" "-$conf"
+  session_case "without pam_env.conf, nothing" 127 127 \
+    "locale-report: $env_line: $says: Unable to open config file: /etc/security/pam_env.conf: No such file or directory" \
+    "$default=LANG=de_DE.UTF-8\n" "-$conf"
   # pam_env's own reading, whatever its release: the report asks it.
   local long
   long=de_DE.UTF-8$(printf '%*s' 300 '' | tr ' ' x)
   session_case "a value of 311 bytes" 127 127 \
-    "$(unloadable_default /etc/default/locale "LANG=${long:0:64}...")" "$default=LANG=$long\n"
+    "$(unloadable_default "$default_line" "LANG=${long:0:64}...")" "$default=LANG=$long\n"
   session_case "readenv=4294967296 reads no envfile" 127 127 "" "$default=LANG=de_DE.UTF-8\n" \
     "pam.d/login=session required pam_env.so readenv=4294967296 envfile=/etc/default/locale\n" \
     "SU=session required pam_env.so readenv=4294967296 envfile=/etc/default/locale\n"
@@ -454,13 +471,16 @@ group_system() {
     "pam.d/login=session required pam_env.so envfile=/dev/null\n" \
     "SU=session required pam_env.so envfile=/dev/null\n"
   system_case "@{HOME} is the user's" 127 127 \
-    "$(unloadable_default /etc/security/pam_env.conf "LANG=de_DE.UTF-8@$(getent passwd 0 | cut -d: -f6)")" \
+    "locale-report: $env_line: $says: Expandable variables must be wrapped in {} <@@{HOME}> - ignoring
+$(unloadable_default "$env_line" "LANG=de_DE.UTF-8@$(getent passwd 0 | cut -d: -f6)")" \
     "$conf=LANG DEFAULT=de_DE.UTF-8@@{HOME}\n"
   # The login stack as libpam reads it: a word in brackets, INCLUDE,
   # a line continued, a CR in a word; "other" where there is no login.
   local stack='session INCLUDE /etc/pam.d/locale-stack\nauth required pam_env.so envfile=/etc/environment\r\n'
   local included='session optional pam_env.so \\\n  [envfile=/etc/default/locale x]\n'
-  session_case "a login stack of many forms" 1040 1040 "" "default/locale x=LANG=it_IT.UTF-8\n" \
+  session_case "a login stack of many forms" 1040 1040 \
+    "locale-report: /etc/pam.d/login: pam_env.so envfile=/etc/environment\\x0D: $says: Unable to open env file: /etc/environment\\x0D: No such file or directory" \
+    "default/locale x=LANG=it_IT.UTF-8\n" \
     "$env=LANG=de_DE.UTF-8\n" "pam.d/login=$stack" "pam.d/locale-stack=$included" "SU=$stack"
   session_case "no login stack: other's" 1036 1036 "" "-pam.d/login" "$default=LANG=fr_FR.UTF-8\n" \
     "pam.d/other=session required pam_env.so envfile=/etc/default/locale\n" "SU="
@@ -475,7 +495,8 @@ group_system() {
   fi
   # A login pam_env fails is refused, as su's is.
   local refused
-  refused="locale-report: /etc/security/pam_env.conf or /etc/environment: pam_env fails (Critical error - immediate abort): new logins are refused"
+  refused="locale-report: $env_line: $says: Unterminated expandable variable: <\${LC_TIME>
+locale-report: $env_line: pam_env fails (Critical error - immediate abort): new logins are refused"
   system_case "an unclosed \${ in pam_env.conf" 127 127 "$refused" "$conf=LANG DEFAULT=\${LC_TIME\n"
   isolated "$scratch/etc" "" env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c true >/dev/null 2>&1
   expect_eq "an unclosed \${ in pam_env.conf: su is refused too" 1 "$?"
@@ -495,10 +516,10 @@ group_system() {
   # login locale script of their distribution.
   local none="locale-report: /etc/locale.conf: names other locales than login sessions get, which no file of theirs sets: services get /etc/locale.conf's (through systemd)"
   session_case "systemd's file alone, on Debian" 127 127 "$none" "$systemd=LANG=pt_BR.UTF-8\n"
-  session_case "an empty systemd's file beside Debian's" 1031 1031 "$(disagree /etc/default/locale)" "$systemd=" "$default=LANG=de_DE.UTF-8\n"
-  system_case "two files that disagree" 1040 1040 "$(disagree /etc/default/locale)" "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
+  session_case "an empty systemd's file beside Debian's" 1031 1031 "$(disagree "$default_line")" "$systemd=" "$default=LANG=de_DE.UTF-8\n"
+  system_case "two files that disagree" 1040 1040 "$(disagree "$default_line")" "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
   system_case "systemd's file without a script" 127 127 "$none" "$fedora" "$systemd=LANG=ja_JP.UTF-8\n"
-  system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree /etc/environment)" "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n"
+  system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree "/etc/pam.d/login: pam_env.so")" "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n"
   system_case "systemd's file: a line of 1 MB, then the setting" 127 127 "$none" "$fedora" \
     "$systemd=LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n"
   system_case "systemd's file: the rest of a line too long is no line of its own" 127 127 "" "$fedora" \
@@ -520,7 +541,7 @@ group_system() {
     "$lang=. \"\$HOME/.i18n\"\nexport LANG\n" "home/.i18n=LANG=pt_BR.UTF-8\n" "BIND=home:$home"
   local without="the system lines show sessions without it"
   system_case "a script others may change" 1031 1031 \
-    "locale-report: /etc/$lang: not run, since others than root may change it or its directory: $without" \
+    "locale-report: /etc/$lang: not run, since others than root may change it or a directory above it: $without" \
     "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\n" "RUN=chmod 666 $lang"
   local start=$SECONDS
   system_case "a script that hangs" 1031 1031 "locale-report: /etc/$lang: did not end within a second: $without" \
@@ -533,38 +554,43 @@ group_system() {
     "RUN=printf 'LC_ALL=C sort </dev/null\\n  export LANGUAGE\\n[ -n \"\$x\" ] && export LC_ALL=en_US.UTF-8 # x\\n' >>profile"
   local bytes
   bytes=$(every_byte)
-  system_case "a binary file" 127 127 "" "$default=$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')"
+  system_case "a binary file" 127 127 "$garbage '\\x01\\x02\\x03\\x04\\x05\\x06\\x07\\x08\\x09' in /etc/default/locale', ignoring
+$garbage '\\x0B\\x0C\\x0D\\x0E\\x0F\\x10\\x11\\x12\\x13\\x14\\x15\\x16\\x17\\x18\\x19\\x1A\\x1B\\x1C\\x1D\\x1E\\x1F !\\x22' in /etc/default/locale', ignoring" "$default=$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')"
   system_case "10 MB of comments, then the setting" 1046 1046 "" \
     "$default=$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n"
   # The caller's LOCPATH is not a new session's.
   mkdir -p "$scratch/locpath" && localedef -i de_DE -f UTF-8 "$scratch/locpath/de_XX.UTF-8" >/dev/null 2>&1
   if [ -e "$scratch/locpath/de_XX.UTF-8/LC_CTYPE" ]; then
     system_case "a locale only the caller's LOCPATH has" 127 127 \
-      "$(unloadable_default /etc/default/locale LANG=de_XX.UTF-8)" "LOCPATH=$scratch/locpath" "$default=LANG=de_XX.UTF-8\n"
+      "$(unloadable_default "$default_line" LANG=de_XX.UTF-8)" "LOCPATH=$scratch/locpath" "$default=LANG=de_XX.UTF-8\n"
   else
     echo "a locale only the caller's LOCPATH has: skipped, localedef cannot make one here"
   fi
 
-  # A locale file that exists but cannot be read as a login reads it is
-  # named, and the lines are C; none makes the report wait. pam_env reads a
-  # directory as an empty file.
-  local usable expected nobody_program
+  # A locale file that exists but cannot be read as a login reads it: what
+  # pam_env says of it is told, and the lines are C. A FIFO would hold pam_env
+  # for ever: the report stops asking within seconds, and names the line.
+  # pam_env reads a directory as an empty file.
+  local usable nobody_program
   nobody_program=$(for_others "$program" "$scratch/others") ||
     { echo "files unreadable to the user: skipped, $nobody_program"; return; }
-  for usable in "a directory:" "a FIFO:not a regular file" "mode 0600, read as nobody,:Permission denied"; do
-    copy_etc "$scratch/etc"
+  for usable in "a directory:" \
+    "a FIFO:$default_line: did not end within 2 seconds: the system lines show C, since what new sessions get is not known" \
+    "mode 0600, read as nobody,:$default_line: $says: Unable to open env file: /etc/default/locale: Permission denied"; do
+    copy_etc "$scratch/etc" && rm "$scratch/etc/$default"
     case $usable in
       a\ directory*) mkdir "$scratch/etc/$default" ;;
       a\ FIFO*) mkfifo "$scratch/etc/$default" ;;
       *) printf 'LANG=fr_FR\n' >"$scratch/etc/$default" && chmod 600 "$scratch/etc/$default" ;;
     esac
+    start=$SECONDS
     isolated "$scratch/etc" "" setpriv --reuid=65534 --regid=65534 --clear-groups \
       env -i LC_ALL=de_DE.UTF-8 "$nobody_program" >"$scratch/out" 2>"$scratch/err" </dev/null
     expect_eq "${usable%%:*} for a file: status" 0 "$?"
+    [ $((SECONDS - start)) -le 4 ] && pass || fail "${usable%%:*} for a file: ends within seconds"
     expect_eq "${usable%%:*} for a file" "$(report 127 1031 127 1031 65001)" "$(<"$scratch/out")"
-    expected=${usable#*:}
-    [ -z "$expected" ] || expected="locale-report: /etc/default/locale: cannot be read: $expected"
-    expect_eq "${usable%%:*} for a file: standard error" "$expected" "$(<"$scratch/err")"
+    expect_eq "${usable%%:*} for a file: standard error" "${usable#*:}" \
+      "$(sed 's/^locale-report: //' "$scratch/err")"
   done
 }
 
@@ -626,7 +652,7 @@ group_alias_file() {
   }
   # A name that loads nothing is "C" for new sessions too, and said so.
   none() {  # name
-    unloadable_default /etc/default/locale "LANG=$1"
+    unloadable_default "$(pam_env_line 2)" "LANG=$1"
     reported 127 127 127 127 20127
   }
   alias_case() {  # what, name, the locale the C library loads for it

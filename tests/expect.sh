@@ -39,6 +39,8 @@ copy_etc() {  # dir
   : >"$1/environment"
   rm -rf "$1/default/locale" "$1/locale.conf" "$1/profile.d/lang.sh" "$1/profile.d/locale.sh" \
     "$1/profile.d/01-locale-fix.sh" "${1:?}/home"
+  # Debian's own, before a locale is chosen: a comment.
+  printf '# nothing\n' >"$1/default/locale"
 }
 
 # The program as another user can run it, printed: the program itself where

@@ -6,7 +6,17 @@
 
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
              const char* value, int error, const char* other) {
-  if (notes->count == sizeof notes->notes / sizeof notes->notes[0]) return;
+  // What pam_env says once for each line that reads a file is said once.
+  for (size_t i = 0; kind == kNotePamEnvSaid && i < notes->count; ++i) {
+    const CaptureNote& said = notes->notes[i];
+    if (said.kind == kind && SameStart(said.value, value != nullptr ? value : "", kNoteTextMax)) {
+      return;
+    }
+  }
+  if (notes->count == sizeof notes->notes / sizeof notes->notes[0]) {
+    ++notes->dropped;
+    return;
+  }
   CaptureNote& note = notes->notes[notes->count++];
   note.kind = kind;
   CopyText(note.source, source, sizeof note.source);

@@ -6,8 +6,8 @@
 #include "capture.h"
 #include "posix/locale_variables.h"
 
-// Adds a note, as far as there is room; `source` and `other` may be nullptr,
-// and each text is cut after kNoteValueMax bytes.
+// Adds a note, or counts it where there is no room; `source` and `other`
+// may be nullptr, and each text is cut after kNoteTextMax bytes.
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
              const char* value, int error, const char* other);
 

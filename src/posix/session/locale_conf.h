@@ -1,9 +1,9 @@
-#ifndef LOCALE_REPORT_POSIX_LOCALE_CONF_H_
-#define LOCALE_REPORT_POSIX_LOCALE_CONF_H_
+#ifndef LOCALE_REPORT_POSIX_SESSION_LOCALE_CONF_H_
+#define LOCALE_REPORT_POSIX_SESSION_LOCALE_CONF_H_
 
 #include <cstddef>
 
-#include "posix/variable_store.h"
+#include "posix/session/variable_store.h"
 
 // systemd's reading of /etc/locale.conf: KEY=VALUE lines; values may be
 // quoted with ' or ", lines starting with # are comments, and lines that are
@@ -17,4 +17,4 @@ int ReadLocaleConf(int fd, VariableStore* store, const char* source);
 // Takes the setting on one line (without its newline), if it has one.
 void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store, const char* source);
 
-#endif  // LOCALE_REPORT_POSIX_LOCALE_CONF_H_
+#endif  // LOCALE_REPORT_POSIX_SESSION_LOCALE_CONF_H_

@@ -2,13 +2,14 @@
 // _pam_parse_conf_file()), as far as it tells which pam_env lines run:
 // [SERVICE] TYPE CONTROL MODULE ARGUMENTS, or @include FILE.
 
-#include "posix/pam_service.h"
+#include "posix/session/pam_service.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -40,8 +41,7 @@ const int kAnyType = -1;
 
 // The lines of one service ("login", or "other") in its files' order.
 struct ServiceLines {
-  PamEnvLine lines[kPamEnvLinesMax];
-  size_t count;
+  PamEnvLines pamEnv;
   // How many lines of each type it has, pam_env's or not: where it has
   // none, libpam takes those of "other".
   size_t ofType[2];
@@ -53,6 +53,7 @@ struct Reading {
   size_t filesRead;
   ServiceLines of[2];  // the service's, then other's
   CaptureNotes* notes;
+  bool cutNoted;
 };
 
 enum Whose { kServiceLines, kOtherLines };
@@ -99,25 +100,52 @@ char* NextWord(char** cursor) {
 int ReadFile(Reading* reading, const char* name, Whose whose, int filter, int depth,
              bool withService);
 
-// Copies a pam_env line's words; false where they do not fit.
-bool KeepLine(PamEnvLine* line, PamStackType type, const char* control, const char* module,
-              char* cursor) {
-  line->type = type;
-  line->argumentCount = 0;
-  size_t used = 0;
-  const auto keep = [line, &used](const char* word) {
-    const size_t length = std::strlen(word) + 1;
-    if (used + length > sizeof line->words) return false;
-    std::memcpy(line->words + used, word, length);
-    used += length;
-    return true;
-  };
-  if (!keep(control) || !keep(module)) return false;
-  while (const char* argument = NextWord(&cursor)) {
-    if (!keep(argument)) return false;
-    ++line->argumentCount;
+// Adds a line to `lines`, made room for as needed.
+bool AddLine(PamEnvLines* lines, const PamEnvLine& line) {
+  if (lines->count == lines->room) {
+    const size_t room = lines->room == 0 ? 4 : 2 * lines->room;
+    void* grown = std::realloc(lines->lines, room * sizeof *lines->lines);
+    if (grown == nullptr) return false;
+    lines->lines = static_cast<PamEnvLine*>(grown);
+    lines->room = room;
   }
+  lines->lines[lines->count++] = line;
   return true;
+}
+
+// Keeps a pam_env line, its words in one block of its own: the argument
+// pointers, then the file, control, module and arguments, each ended.
+void KeepLine(PamEnvLines* lines, PamStackType type, bool quiet, const char* file,
+              const char* control, const char* module, char* cursor) {
+  // A line of kFileLineMax bytes has at most half as many words.
+  const char* found[kFileLineMax / 2];
+  size_t count = 0;
+  size_t bytes = std::strlen(file) + std::strlen(control) + std::strlen(module) + 3;
+  for (const char* argument;
+       count < sizeof found / sizeof found[0] && (argument = NextWord(&cursor)) != nullptr;) {
+    found[count++] = argument;
+    bytes += std::strlen(argument) + 1;
+  }
+  char* block = static_cast<char*>(std::malloc(count * sizeof(const char*) + bytes));
+  if (block == nullptr) return;
+  PamEnvLine line;
+  line.type = type;
+  line.quietIfMissing = quiet;
+  line.arguments = reinterpret_cast<const char**>(block);
+  line.argumentCount = count;
+  line.words = block;
+  char* to = block + count * sizeof(const char*);
+  const auto keep = [&to](const char* word) {
+    const size_t length = std::strlen(word) + 1;
+    std::memcpy(to, word, length);
+    to += length;
+    return to - length;
+  };
+  line.file = keep(file);
+  line.control = keep(control);
+  line.module = keep(module);
+  for (size_t i = 0; i < count; ++i) line.arguments[i] = keep(found[i]);
+  if (!AddLine(lines, line)) std::free(block);
 }
 
 // One line of a file, comments and continuations taken off.
@@ -169,13 +197,8 @@ void TakeLine(Reading* reading, const char* file, char* line, Whose whose, int f
   if (module == nullptr) return;
   const char* base = std::strrchr(module, '/');
   if (std::strcmp(base != nullptr ? base + 1 : module, "pam_env.so") != 0) return;
-  if (lines.count == kPamEnvLinesMax) return;
-  if (KeepLine(&lines.lines[lines.count], static_cast<PamStackType>(lineType), control, module,
-               cursor)) {
-    lines.lines[lines.count++].quietIfMissing = quiet;
-  } else {
-    AddNote(reading->notes, kNoteUnreadable, file, nullptr, nullptr, kLineTooLong, nullptr);
-  }
+  KeepLine(&lines.pamEnv, static_cast<PamStackType>(lineType), quiet, file, control, module,
+           cursor);
 }
 
 // Opens a file of the stack: `name` as it stands where it is a path, else
@@ -208,7 +231,17 @@ int OpenStackFile(const PamConfig& config, const char* name, char (&path)[PATH_M
 // unless it is not there).
 int ReadFile(Reading* reading, const char* name, Whose whose, int filter, int depth,
              bool withService) {
-  if (depth >= kIncludeDepthMax || reading->filesRead == kFilesReadMax) return ELOOP;
+  if (depth >= kIncludeDepthMax || reading->filesRead == kFilesReadMax) {
+    if (!reading->cutNoted) {
+      char path[PATH_MAX] = "";
+      int fd;
+      if (OpenStackFile(*reading->config, name, path, &fd) == 0) close(fd);
+      AddNote(reading->notes, kNoteStackCut, path[0] == '/' ? path : name, nullptr, nullptr, 0,
+              nullptr);
+      reading->cutNoted = true;
+    }
+    return ELOOP;
+  }
   ++reading->filesRead;
   char path[PATH_MAX];
   int fd;
@@ -283,8 +316,12 @@ bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* 
   reading.service = service;
   reading.filesRead = 0;
   reading.notes = notes;
-  for (ServiceLines& of : reading.of) of.count = of.ofType[kPamSession] = of.ofType[kPamAuth] = 0;
-  lines->count = 0;
+  reading.cutNoted = false;
+  for (ServiceLines& of : reading.of) {
+    of.pamEnv = {};
+    of.ofType[kPamSession] = of.ofType[kPamAuth] = 0;
+  }
+  *lines = {};
 
   int own = ReadFile(&reading, service, kServiceLines, kAnyType, 0, false);
   if (own == ENOENT && config.confFile != nullptr) {
@@ -296,33 +333,47 @@ bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* 
     }
     if (!directories) own = ReadFile(&reading, config.confFile, kServiceLines, kAnyType, 0, true);
   }
-  if (own != 0 && own != ENOENT) return false;
+  bool known = own == 0 || own == ENOENT;
   const ServiceLines& of = reading.of[kServiceLines];
-  if (of.ofType[kPamSession] == 0 || of.ofType[kPamAuth] == 0) {
+  if (known && (of.ofType[kPamSession] == 0 || of.ofType[kPamAuth] == 0)) {
     const int other = ReadFile(&reading, kOtherService, kOtherLines, kAnyType, 0, false);
-    if (other != 0 && other != ENOENT) return false;
+    known = other == 0 || other == ENOENT;
   }
 
+  // Each line is handed on, or given back.
   for (const PamStackType type : {kPamSession, kPamAuth}) {
-    const ServiceLines& from =
-        reading.of[reading.of[kServiceLines].ofType[type] > 0 ? kServiceLines : kOtherLines];
-    for (size_t i = 0; i < from.count; ++i) {
-      if (from.lines[i].type == type && lines->count < kPamEnvLinesMax) {
-        lines->lines[lines->count++] = from.lines[i];
+    const Whose whose = reading.of[kServiceLines].ofType[type] > 0 ? kServiceLines : kOtherLines;
+    for (Whose from : {kServiceLines, kOtherLines}) {
+      PamEnvLines& taken = reading.of[from].pamEnv;
+      for (size_t i = 0; i < taken.count; ++i) {
+        PamEnvLine& line = taken.lines[i];
+        if (line.type != type) continue;
+        if (!known || from != whose || !AddLine(lines, line)) std::free(line.words);
+        line.words = nullptr;
       }
     }
   }
-  return true;
+  for (ServiceLines& from : reading.of) std::free(from.pamEnv.lines);
+  return known;
 }
 
-const char* PamControl(const PamEnvLine& line) { return line.words; }
+void FreePamEnvLines(PamEnvLines* lines) {
+  for (size_t i = 0; i < lines->count; ++i) std::free(lines->lines[i].words);
+  std::free(lines->lines);
+  *lines = {};
+}
 
-const char* PamModule(const PamEnvLine& line) { return line.words + std::strlen(line.words) + 1; }
-
-void PamArguments(const PamEnvLine& line, const char** arguments) {
-  const char* word = PamModule(line);
+void DescribePamEnvLine(const PamEnvLine& line, char* text, size_t size) {
+  size_t used = 0;
+  const auto add = [&](const char* part) {
+    for (; *part != '\0' && used + 1 < size; ++part) text[used++] = *part;
+  };
+  add(line.file);
+  add(": ");
+  add(line.module);
   for (size_t i = 0; i < line.argumentCount; ++i) {
-    word += std::strlen(word) + 1;
-    arguments[i] = word;
+    add(" ");
+    add(line.arguments[i]);
   }
+  text[used] = '\0';
 }

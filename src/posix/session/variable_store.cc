@@ -1,4 +1,4 @@
-#include "posix/variable_store.h"
+#include "posix/session/variable_store.h"
 
 #include <cstring>
 

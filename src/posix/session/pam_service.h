@@ -1,34 +1,36 @@
-#ifndef LOCALE_REPORT_POSIX_PAM_SERVICE_H_
-#define LOCALE_REPORT_POSIX_PAM_SERVICE_H_
+#ifndef LOCALE_REPORT_POSIX_SESSION_PAM_SERVICE_H_
+#define LOCALE_REPORT_POSIX_SESSION_PAM_SERVICE_H_
 
 #include <cstddef>
 
 #include "capture.h"
 
-// The most a pam_env line keeps of its words: libpam 1.5's whole line.
-const size_t kPamLineMax = 1024;
-
 enum PamStackType { kPamSession, kPamAuth };
 
-// One pam_env line of a PAM stack, its words as libpam splits them.
+// One pam_env line of a PAM stack, its words as libpam splits them, each
+// taken once.
 struct PamEnvLine {
   // Session lines run when login opens the session (pam_open_session), auth
   // lines when it sets the credentials (pam_setcred).
   PamStackType type;
   // A '-' before its type: libpam says nothing where its module is missing.
   bool quietIfMissing;
-  // The control (brackets taken off), the module as written, then the
-  // arguments, each ended by a NUL.
-  char words[kPamLineMax];
+  // The stack file it stands in, its control (brackets taken off), its
+  // module as written and its arguments: all in `words`, which it owns.
+  const char* file;
+  const char* control;
+  const char* module;
+  const char** arguments;
   size_t argumentCount;
+  char* words;
 };
 
-const size_t kPamEnvLinesMax = 8;
-
-// In login's order: the session lines, then the auth lines.
+// In login's order: the session lines, then the auth lines; as many as the
+// stack has.
 struct PamEnvLines {
-  PamEnvLine lines[kPamEnvLinesMax];
+  PamEnvLine* lines;
   size_t count;
+  size_t room;
 };
 
 // Where libpam looks for a service: each directory in turn (a service, or a
@@ -49,7 +51,8 @@ extern const PamConfig kSystemPamConfig;
 // newlines alone (a CR stays in its word), and "[...]" is one word, "\]"
 // standing for ']' in it; types and controls are matched whatever their
 // case, a '-' before the type aside. @include, include and substack are
-// followed, 16 deep. For each type the service has no line of, the lines of
+// followed, 16 deep and 128 files at most, and a note says where that
+// stopped the reading. For each type the service has no line of, the lines of
 // the service "other" count, as where there is no service at all. Notes
 // each file that is there but cannot be read, or has a line too long to
 // keep, and returns false where the service's own file is such a file: the
@@ -57,11 +60,10 @@ extern const PamConfig kSystemPamConfig;
 bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* lines,
                      CaptureNotes* notes);
 
-// The control word and the module of a line.
-const char* PamControl(const PamEnvLine& line);
-const char* PamModule(const PamEnvLine& line);
-// Its arguments, in `arguments`, which has room for at least
-// line.argumentCount of them.
-void PamArguments(const PamEnvLine& line, const char** arguments);
+// Gives back what ReadPamEnvLines() took.
+void FreePamEnvLines(PamEnvLines* lines);
 
-#endif  // LOCALE_REPORT_POSIX_PAM_SERVICE_H_
+// The line as a note names it: "FILE: MODULE ARGUMENTS", into `text`.
+void DescribePamEnvLine(const PamEnvLine& line, char* text, size_t size);
+
+#endif  // LOCALE_REPORT_POSIX_SESSION_PAM_SERVICE_H_

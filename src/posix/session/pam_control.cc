@@ -2,7 +2,7 @@
 // "required" and its kin, or pairs RESULT=ACTION, as in
 // "success=1 new_authtok_reqd=done default=ignore".
 
-#include "posix/pam_control.h"
+#include "posix/session/pam_control.h"
 
 #include <security/pam_appl.h>
 

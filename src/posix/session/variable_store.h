@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_POSIX_VARIABLE_STORE_H_
-#define LOCALE_REPORT_POSIX_VARIABLE_STORE_H_
+#ifndef LOCALE_REPORT_POSIX_SESSION_VARIABLE_STORE_H_
+#define LOCALE_REPORT_POSIX_SESSION_VARIABLE_STORE_H_
 
 #include <cstddef>
 
@@ -31,4 +31,4 @@ void SetVariable(VariableStore* store, const char* name, size_t nameLength, cons
 
 LocaleSettings SettingsOf(const VariableStore& store);
 
-#endif  // LOCALE_REPORT_POSIX_VARIABLE_STORE_H_
+#endif  // LOCALE_REPORT_POSIX_SESSION_VARIABLE_STORE_H_

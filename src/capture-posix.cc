@@ -14,7 +14,8 @@
 #include "posix/locale_name_to_lcid.h"
 #include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
-#include "posix/system_locale.h"
+#include "posix/session/ledger.h"
+#include "posix/session/session_child.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ const char* Info(nl_item item, locale_t user) {
 }  // namespace
 
 LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
-  notes->count = 0;
+  notes->count = notes->dropped = 0;
   // The user's locale as programs that take it from the environment get it
   // (setlocale(LC_ALL, "")): the C library loads every category, or none
   // where one cannot be loaded, which leaves them all "C". It is loaded
@@ -77,15 +78,16 @@ LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
   // The system's default, as new sessions get it; "C" where they cannot.
   // A new session has no LOCPATH: its locales come from the system alone.
   unsetenv("LOCPATH");
-  SystemLocale system;
-  const bool loadable = ReadSystemLocale(&system, notes);
+  SessionLedger session;
+  const bool loadable = AskNewSession(&session, notes);
   uint32_t systemLcid = kLcidInvariant;
   uint32_t systemUiLcid = kLcidInvariant;
   if (loadable) {
-    systemLcid = LcidOf(CategoryLocale(system.settings, kLcCtype));
-    systemUiLcid =
-        UiLcid(system.settings.values[kLanguage], CategoryLocale(system.settings, kLcMessages));
+    const LocaleSettings system = SettingsOf(session);
+    systemLcid = LcidOf(CategoryLocale(system, kLcCtype));
+    systemUiLcid = UiLcid(system.values[kLanguage], CategoryLocale(system, kLcMessages));
   }
+  ClearLedger(&session);
 
   LocaleSnapshot snapshot;
   snapshot.systemLcid = systemLcid;

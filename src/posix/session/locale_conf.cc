@@ -1,4 +1,4 @@
-#include "posix/locale_conf.h"
+#include "posix/session/locale_conf.h"
 
 #include <cstring>
 

@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "posix/pam_control.h"
-#include "posix/pam_env_session.h"
-#include "posix/pam_service.h"
+#include "posix/session/pam_control.h"
+#include "posix/session/pam_env.h"
+#include "posix/session/pam_service.h"
 
 namespace {
 
@@ -158,15 +158,18 @@ TEST(PamStack, RunsAsLibpamRunsIt) {
     CaptureNotes notes = {};
     PamEnvLines lines;
     ASSERT_TRUE(ReadPamEnvLines(config, "login", &lines, &notes)) << c.what;
-    PamEnvSession session;
-    ASSERT_TRUE(AskPamEnv(lines, &session, &notes)) << c.what;
+    SessionLedger session = {};
+    PamEnvRun run;
+    AskPamEnv(lines, {[](void*, const char*) {}, nullptr}, &session, &run, &notes);
     bool refused = false;
     for (size_t i = 0; i < notes.count; ++i) {
       refused = refused || notes.notes[i].kind == kNoteLoginRefused;
     }
-    EXPECT_EQ(refused ? "refused" : Described(session.settings, false),
+    EXPECT_EQ(refused ? "refused" : Described(SettingsOf(session), false),
               LibpamSession(libpam, stacks, user.c_str()))
         << c.what;
+    ClearLedger(&session);
+    FreePamEnvLines(&lines);
   }
   std::system(("rm -rf '" + std::string(top) + "'").c_str());
 }

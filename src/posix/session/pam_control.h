@@ -1,5 +1,5 @@
-#ifndef LOCALE_REPORT_POSIX_PAM_CONTROL_H_
-#define LOCALE_REPORT_POSIX_PAM_CONTROL_H_
+#ifndef LOCALE_REPORT_POSIX_SESSION_PAM_CONTROL_H_
+#define LOCALE_REPORT_POSIX_SESSION_PAM_CONTROL_H_
 
 // Whether a module's result `code` under the control word of its PAM line
 // (brackets taken off) fails the stack, as libpam judges it: under
@@ -9,4 +9,4 @@
 // failing.
 bool PamControlFails(const char* control, int code);
 
-#endif  // LOCALE_REPORT_POSIX_PAM_CONTROL_H_
+#endif  // LOCALE_REPORT_POSIX_SESSION_PAM_CONTROL_H_
