@@ -364,14 +364,17 @@ group_system() {
   # Each FILE=content names a file in /etc (content as printf %b takes it),
   # -FILE one to remove; LOCPATH=DIR is the program's own; SU=content the
   # session lines of su's stack, for one of the login's own; BIND=FILE:PATH
-  # binds a file of /etc over PATH.
+  # binds a file of /etc over PATH; RUN=command runs in /etc's copy;
+  # CHLD=ignored starts the program with SIGCHLD ignored.
   system_case() {  # what, system-lcid, system-ui, standard error, FILE=content...
     local etc=$scratch/etc setting locpath_given=$locpath
-    copy_etc "$etc" && cp "$scratch/su" "$etc/pam.d/su"
+    local -a caller=()
+    copy_etc "$etc" && cp "$scratch/su" "$etc/pam.d/su" && chmod 755 "$etc"
     binds=
     for setting in "${@:5}"; do
       case $setting in
         LOCPATH=*) locpath_given=${setting#*=} ;;
+        CHLD=ignored) caller=(perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV') ;;
         SU=*) printf 'auth sufficient pam_rootok.so\naccount required pam_permit.so\n%b' \
           "${setting#*=}" >"$etc/pam.d/su" ;;
         BIND=*) binds+=" $scratch/etc/${setting#BIND=}" ;;
@@ -380,7 +383,7 @@ group_system() {
         *) mkdir -p "$(dirname "$etc/${setting%%=*}")" && printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
       esac
     done
-    isolated "$etc" "" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "$program" \
+    isolated "$etc" "" "${caller[@]}" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "$program" \
       >"$scratch/out" 2>"$scratch/err" </dev/null
     status=$?
     report "$2" 1031 "$3" 1031 65001 >"$scratch/expected"
@@ -558,6 +561,80 @@ locale-report: $env_line: pam_env fails (Critical error - immediate abort): new 
 $garbage '\\x0B\\x0C\\x0D\\x0E\\x0F\\x10\\x11\\x12\\x13\\x14\\x15\\x16\\x17\\x18\\x19\\x1A\\x1B\\x1C\\x1D\\x1E\\x1F !\\x22' in /etc/default/locale', ignoring" "$default=$(for _ in $(seq 400); do printf '%s' "$bytes"; done | sed 's/\\/\\\\/g')"
   system_case "10 MB of comments, then the setting" 1046 1046 "" \
     "$default=$(yes '# nothing to see here, just a comment line of some length' | head -c 10485760)\nLANG=pt_BR\n"
+  # What a misconfigured or hostile system must not make of the report: no
+  # wait past seconds, no process left, nothing of another user's run as
+  # root, nothing in the system log.
+  system_case "a NUL in a profile line" 127 127 "" "RUN=printf 'echo \$LANG\\0\\n' >>profile"
+  local user_line='/etc/pam.d/login: pam_env.so user_readenv=1'
+  start=$SECONDS
+  system_case "a FIFO at ~/.pam_environment" 127 127 \
+    "locale-report: $user_line: did not end within 2 seconds: the system lines show C, since what new sessions get is not known" \
+    "pam.d/login=session required pam_env.so user_readenv=1\n" "RUN=mkdir home && mkfifo home/.pam_environment" "BIND=home:$home"
+  [ $((SECONDS - start)) -le 4 ] && pass || fail "a FIFO at ~/.pam_environment: ends within seconds"
+  local nine=
+  for _ in $(seq 8); do nine+='session optional pam_env.so conffile=/dev/null readenv=0\n'; done
+  nine+='session required pam_env.so envfile=/etc/default/locale\n'
+  session_case "a 9th pam_env line" 1036 1036 "" "$default=LANG=fr_FR.UTF-8\n" "pam.d/login=$nine" "SU=$nine"
+  # Programs of the PATH pam_env sets, the shell's start-up variables, a
+  # link into a directory of another user's and /etc open to all.
+  local evil=$scratch/evil program_name
+  rm -rf "$evil" && mkdir -p "$evil"
+  for program_name in env timeout locale sh bash; do
+    printf '#!/bin/sh\ntouch %s/ran\n' "$evil" >"$evil/$program_name" && chmod 755 "$evil/$program_name"
+  done
+  system_case "a PATH in /etc/environment" 1041 1041 "" "$env=PATH=$evil:/usr/bin:/bin\n" \
+    "$lang=locale >/dev/null 2>&1; export LANG=ja_JP.UTF-8\n"
+  system_case "BASH_ENV, SHELLOPTS and PS4 in /etc/environment" 1031 1031 "" \
+    "$env=BASH_ENV=$evil/start.sh\nSHELLOPTS=xtrace\nPS4=\$(touch $evil/ran)\nLD_PRELOAD=$evil/no.so\n" \
+    "RUN=printf 'touch $evil/ran; export LANG=fr_FR.UTF-8\n' >$evil/start.sh" \
+    "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG\n"
+  [ ! -e "$evil/ran" ] && pass || fail "no program of pam_env's PATH or the shell's start-up variables runs"
+  local not_run="not run, since others than root may change it or a directory above it: $without"
+  system_case "a script linked into another user's directory" 1031 1031 "locale-report: /etc/$lang: $not_run" \
+    "$default=LANG=de_DE.UTF-8\n" "RUN=mkdir -p $evil/theirs && printf 'export LANG=ja_JP.UTF-8\n' >$evil/theirs/lang.sh &&
+      chown -R 65534 $evil/theirs && ln -s $evil/theirs/lang.sh $lang"
+  system_case "/etc open to all" 1031 1031 "locale-report: /etc/$lang: $not_run" \
+    "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\n" "RUN=chmod 777 ."
+  system_case "a script that leaves processes" 1041 1041 "" \
+    "$lang=export LANG=ja_JP.UTF-8\nsleep 1234 &\n/usr/bin/setsid sleep 1235 &\n"
+  system_case "a script that leaves processes and hangs" 1031 1031 \
+    "locale-report: /etc/$lang: did not end within a second: $without" "$default=LANG=de_DE.UTF-8\n" \
+    "$lang=export LANG=ja_JP.UTF-8\n/usr/bin/setsid sleep 1236 &\nsleep 1237\n"
+  expect_eq "no process of a script is left" "" "$(pgrep -f 'sleep 123[4-7]')"
+  system_case "SIGCHLD ignored by the caller" 1041 1041 "" "CHLD=ignored" "$lang=export LANG=ja_JP.UTF-8\n"
+  # A closed standard descriptor is never the next file opened (the system
+  # log's socket, as pam_env speaks where there is no /etc/environment):
+  # no wait on it, and a report that cannot be written is an error.
+  local closed says_missing="locale-report: $env_line: $says: Unable to open env file: /etc/environment: No such file or directory"
+  copy_etc "$scratch/etc" && rm "$scratch/etc/$env"
+  for closed in "<&-:0:report:$says_missing" ">&-:1::$says_missing
+locale-report: write error: Bad file descriptor" "2>&-:0:report:"; do
+    IFS=: read -r redirect code printed expected <<<"$closed"
+    expected=${closed#*:*:*:}
+    isolated "$scratch/etc" "" sh -c "exec \"\$@\" $redirect" - env -i LC_ALL=de_DE.UTF-8 "$program" \
+      >"$scratch/out" 2>"$scratch/err" </dev/null
+    expect_eq "$redirect: status" "$code" "$?"
+    expect_eq "$redirect: the report" "$([ -z "$printed" ] || report 127 1031 127 1031 65001)" "$(<"$scratch/out")"
+    expect_eq "$redirect: standard error" "$expected" "$(<"$scratch/err")"
+  done
+  # Nothing reaches the system log, where pam_env has much to say: a
+  # listener on /dev/log of a private /dev hears a probe, then the run.
+  copy_etc "$scratch/etc" && rm "$scratch/etc/$env"
+  printf 'LANG DEFAULT=@{NO_SUCH_ITEM}\n' >"$scratch/etc/$conf"
+  printf 'session required pam_env.so user_readenv=1\nsession required pam_env.so bad_option\n' >"$scratch/etc/pam.d/login"
+  local heard
+  heard=$(isolated "$scratch/etc" "" sh -c 'mount -t tmpfs none /dev && mknod -m 666 /dev/null c 1 3 && exec "$@"' - \
+    perl -MSocket -MIO::Select -e '
+      socket(my $s, PF_UNIX, SOCK_DGRAM, 0) or die "no socket: $!\n";
+      bind($s, pack_sockaddr_un("/dev/log")) or die "no listener: $!\n";
+      my $select = IO::Select->new($s);
+      sub heard { my $n = 0; while ($select->can_read($_[0])) { recv($s, my $m, 8192, 0); $n++ } $n }
+      system("logger", "-u", "/dev/log", "-d", "probe");
+      my $probe = heard(0.5);
+      system(@ARGV);
+      print "probe $probe, run ", heard(0.5), "\n"' env -i LC_ALL=de_DE.UTF-8 "$program" 2>&1 </dev/null)
+  expect_eq "nothing in the system log" "probe 1, run 0" "${heard##*$'\n'}"
+
   # The caller's LOCPATH is not a new session's.
   mkdir -p "$scratch/locpath" && localedef -i de_DE -f UTF-8 "$scratch/locpath/de_XX.UTF-8" >/dev/null 2>&1
   if [ -e "$scratch/locpath/de_XX.UTF-8/LC_CTYPE" ]; then
