@@ -3,8 +3,8 @@
 # locale reporter; the floor, the least a program that asks the installed
 # pam_env can do (bench/pam_floor.c); and /bin/true, what any dynamically
 # linked program costs to start and end. Prints a Markdown table: instructions counted by callgrind
-# (repeatable, unlike time), wall time by hyperfine, peak memory by GNU time;
-# then the sizes of the Windows programs. Standard input is /dev/null throughout.
+# (repeatable, unlike time), every process of a run counted, wall time by hyperfine, peak memory by
+# GNU time; then what each of the report's processes costs, and the sizes of the Windows programs. Standard input is /dev/null throughout.
 # Needs valgrind, hyperfine and time (Debian packages of those names), and cc
 # with the PAM headers (libpam0g-dev) for the floor.
 set -euo pipefail
@@ -27,9 +27,26 @@ libpam=$(env -i LD_DEBUG=libs build/default/locale-report </dev/null 2>&1 >/dev/
 cc -O2 -DSECURITY_DIRECTORY="\"$libpam/security\"" -o "$scratch/pam-floor" bench/pam_floor.c -ldl
 programs=("$PWD/build/default/locale-report" "$scratch/pam-floor" "$(command -v locale)" /bin/true)
 
+# Each process callgrind follows (the report's child, what it runs) says
+# what it collected; a run is their sum.
+collected() {  # locale program
+  env -i LOCPATH="$locpath" LC_ALL="$1" valgrind --tool=callgrind --trace-children=yes \
+    --callgrind-out-file=/dev/null "$2" </dev/null 2>&1 >/dev/null | sed -n 's/.*Collected : //p'
+}
+# A forked child starts with its parent's count, so the report's child is
+# counted on its own run, for what it does in RunChild, the child's whole
+# life; the processes it execs start from nothing, and end before it, and
+# it before the report.
 instructions() {  # locale program
-  env -i LOCPATH="$locpath" LC_ALL="$1" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$2" \
-    </dev/null 2>&1 >/dev/null | sed -n 's/.*Collected : //p'
+  local -a counts
+  mapfile -t counts < <(collected "$1" "$2")
+  local n=${#counts[@]}
+  [ "$n" -gt 1 ] || { echo "${counts[0]}"; return; }
+  local child
+  child=$(env -i LOCPATH="$locpath" LC_ALL="$1" valgrind --tool=callgrind --trace-children=yes \
+    --collect-atstart=no --toggle-collect='*RunChild*' --callgrind-out-file=/dev/null "$2" \
+    </dev/null 2>&1 >/dev/null | sed -n 's/.*Collected : //p' | awk '{ sum += $1 } END { print sum }')
+  printf '%s\n' "${counts[@]:0:n-2}" "${counts[n-1]}" "$child" | awk '{ sum += $1 } END { print sum }'
 }
 wall_time() {  # locale program; mean ± standard deviation in microseconds
   env -i PATH="$PATH" LOCPATH="$locpath" LC_ALL="$1" \
@@ -58,6 +75,13 @@ for locale in C.UTF-8 de_DE.UTF-8; do
   done
 done
 
+echo
+for locale in C.UTF-8 de_DE.UTF-8; do
+  whole=$(instructions "$locale" "${programs[0]}")
+  report=$(collected "$locale" "${programs[0]}" | tail -n 1)
+  echo "LC_ALL=$locale: of the report's $whole instructions, its own process $report, the child that asks" \
+    "the system and what that runs $((whole - report))"
+done
 echo
 for windows in "windows i686-w64-mingw32-g++-posix" "windows64 x86_64-w64-mingw32-g++-posix"; do
   read -r preset compiler <<<"$windows"

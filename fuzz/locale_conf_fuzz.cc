@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(write(fd, data, size) == static_cast<ssize_t>(size));
   Require(lseek(fd, 0, SEEK_SET) == 0);
   VariableStore streamed = {};
-  ReadLocaleConf(fd, &streamed, "streamed");
+  ReadLocaleConf(fd, &streamed);
 
   // Lines of 1023 bytes or fewer (1024 with their newline) are read.
   VariableStore direct = {};
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* newline =
         static_cast<const char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
     const size_t length = static_cast<size_t>((newline != nullptr ? newline : end) - line);
-    if (length <= 1023) ParseLocaleConfLine(line, length, &direct, "streamed");
+    if (length <= 1023) ParseLocaleConfLine(line, length, &direct);
     line += length + 1;
   }
 

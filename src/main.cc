@@ -108,7 +108,8 @@ void PrintNote(const CaptureNote& note) {
 // output still ends in status 1. Lowest first, so each open lands on its own.
 void HoldStandardDescriptors() {
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    struct stat status;
+    if (fstat(fd, &status) == 0 || errno != EBADF) continue;
     // Where even /dev/null is missing, the root directory serves as well.
     if (open("/dev/null", O_RDONLY) != fd) open("/", O_RDONLY | O_DIRECTORY);
   }

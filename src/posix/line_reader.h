@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "capture.h"
-
 // Reads `fd` from where it stands to its end through one buffer of N bytes
 // and hands its lines, without their newlines, to `take(line, length)` one
 // at a time; `take` may write to the line and to the byte after it. A line that fills the buffer is
@@ -49,8 +47,8 @@ int ReadLines(int fd, Take take, int skipped = 0) {
   return skippedAny ? skipped : 0;
 }
 
-// fgets() without stdio, for the readers that follow a program that reads
-// its file with fgets(): the same pieces, at a fraction of the cost.
+// fgets() without stdio, for the C library's alias table, which the C
+// library reads with fgets(): the same pieces, at a fraction of the cost.
 struct PieceReader {
   int fd;
   size_t begin;

@@ -34,8 +34,7 @@ struct LocaleVariableRow {
 
 extern const LocaleVariableRow kLocaleVariables[kLocaleVariableCount];
 
-// Where the variables come from (the environment, a system locale file),
-// each nullptr or "" where it is not set.
+// A value for each variable, each nullptr or "" where it is not set.
 struct LocaleSettings {
   const char* values[kLocaleVariableCount];
 };

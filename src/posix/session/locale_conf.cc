@@ -16,8 +16,7 @@ bool IsForbiddenInValue(char c) {
 
 }  // namespace
 
-void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store,
-                         const char* source) {
+void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store) {
   if (std::memchr(line, '\0', length) != nullptr) return;
   const char* begin = line;
   const char* end = line + length;
@@ -44,12 +43,11 @@ void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store,
   }
   const size_t valueLength = static_cast<size_t>(valueEnd - value);
   if (valueLength > kVariableValueMax) return;
-  SetVariable(store, begin, static_cast<size_t>(keyEnd - begin), value, valueLength, source);
+  SetVariable(store, begin, static_cast<size_t>(keyEnd - begin), value, valueLength);
 }
 
-int ReadLocaleConf(int fd, VariableStore* store, const char* source) {
+int ReadLocaleConf(int fd, VariableStore* store) {
   // A line that fills the 1 KiB buffer is too long to be a setting.
-  return ReadLines<1024>(fd, [store, source](const char* line, size_t length) {
-    ParseLocaleConfLine(line, length, store, source);
-  });
+  return ReadLines<1024>(
+      fd, [store](const char* line, size_t length) { ParseLocaleConfLine(line, length, store); });
 }

@@ -9,12 +9,12 @@
 // quoted with ' or ", lines starting with # are comments, and lines that are
 // not settings (or name a value no locale could have, or one longer than
 // kVariableValueMax) are skipped. Reads `fd` to its end; the settings found
-// go into `store` as set by `source`. Lines longer than 1023 bytes, not
+// go into `store`. Lines longer than 1023 bytes, not
 // counting their newline, are skipped. Returns 0 or the errno of a read that
 // failed.
-int ReadLocaleConf(int fd, VariableStore* store, const char* source);
+int ReadLocaleConf(int fd, VariableStore* store);
 
 // Takes the setting on one line (without its newline), if it has one.
-void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store, const char* source);
+void ParseLocaleConfLine(const char* line, size_t length, VariableStore* store);
 
 #endif  // LOCALE_REPORT_POSIX_SESSION_LOCALE_CONF_H_

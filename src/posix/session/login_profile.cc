@@ -102,27 +102,36 @@ namespace {
 void NoteFileSettingLocale(const char* path, CaptureNotes* notes) {
   int fd;
   if (OpenRegularFile(path, &fd) != 0) return;
-  // Most profile files name no locale variable at all: a look at the whole
-  // of a small one is all they cost.
+  // Most profile files are small and name no locale variable at all: a
+  // look at the whole of one is all they cost.
   char whole[8192];
   const ssize_t size = read(fd, whole, sizeof whole);
+  close(fd);
   const char* first = nullptr;
-  if (size < 0 || static_cast<size_t>(size) == sizeof whole ||
-      MentionsLocale(whole, static_cast<size_t>(size))) {
+  const auto take = [&first](const char* line, size_t length) {
+    if (first == nullptr) first = ProfileLineSets(line, length);
+  };
+  if (size >= 0 && static_cast<size_t>(size) < sizeof whole) {
+    if (!MentionsLocale(whole, static_cast<size_t>(size))) return;
+    const char* const end = whole + size;
+    for (const char* line = whole; line < end && first == nullptr;) {
+      const void* newline = std::memchr(line, '\n', static_cast<size_t>(end - line));
+      const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
+      take(line, static_cast<size_t>(lineEnd - line));
+      line = lineEnd + 1;
+    }
+  } else if (OpenRegularFile(path, &fd) == 0) {
     // A line longer than the buffer is not looked at, and said so.
-    if (lseek(fd, 0, SEEK_SET) == 0 && ReadLines<65536>(
-                                           fd,
-                                           [&first](const char* line, size_t length) {
-                                             if (first == nullptr)
-                                               first = ProfileLineSets(line, length);
-                                           },
-                                           kLineTooLong) == kLineTooLong) {
+    if (ReadLines<65536>(fd, take, kLineTooLong) == kLineTooLong) {
       AddNote(notes, kNoteUnreadable, path, nullptr, nullptr, kLineTooLong, nullptr);
     }
+    close(fd);
   }
-  close(fd);
   if (first != nullptr) AddNote(notes, kNoteProfileLine, path, first, nullptr, 0, nullptr);
 }
+
+// The C locale's order: the one the report's own glob would have.
+int ByName(const dirent** a, const dirent** b) { return std::strcmp((*a)->d_name, (*b)->d_name); }
 
 // The *.sh of /etc/profile.d but the scripts that are run aside.
 int IsOtherProfileScript(const dirent* entry) {
@@ -142,7 +151,7 @@ void NoteProfileLocaleLines(CaptureNotes* notes) {
   NoteFileSettingLocale(kProfile, notes);
   // In the order /etc/profile's glob takes them, however many there are.
   dirent** entries;
-  const int count = scandir(kProfileDirectory, &entries, IsOtherProfileScript, alphasort);
+  const int count = scandir(kProfileDirectory, &entries, IsOtherProfileScript, ByName);
   if (count < 0) return;
   char path[sizeof kProfileDirectory + NAME_MAX + 1];
   std::memcpy(path, kProfileDirectory, sizeof kProfileDirectory - 1);

@@ -53,7 +53,7 @@ bool Named(const char* entry, const char* name) {
 bool Withheld(const char* entry) {
   for (const char* name : kWithheld) {
     const size_t length = std::strlen(name);
-    if (name[length - 1] == '*' ? std::strncmp(entry, name, length - 1) == 0 : Named(entry, name)) {
+    if (name[length - 1] == '*' ? SameStart(entry, name, length - 1) : Named(entry, name)) {
       return true;
     }
   }
@@ -202,19 +202,22 @@ Shell ScriptShell() {
       dup2(null, STDERR_FILENO) < 0) {
     _exit(127);
   }
-  // Every other descriptor closes at exec, whoever opened it.
+  // The script at descriptor 3, kept at exec (dup2() makes a copy that is),
+  // and every other descriptor closed, whoever opened it.
+  if (script == 3) {
+    dup2(script, 1023);
+    script = 1023;
+  }
+  dup2(script, 3);
 #ifdef SYS_close_range
-  if (syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */) != 0)
+  if (syscall(SYS_close_range, 4U, ~0U, 0U) != 0)
 #endif
   {
-    for (int fd = 3; fd < 1024; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
+    for (int fd = 4; fd < 1024; ++fd) close(fd);
   }
-  fcntl(script, F_SETFD, 0);
   signal(SIGPIPE, SIG_DFL);
   // The script reads the file that was checked, never its path again.
-  char command[96];
-  std::snprintf(command, sizeof command,
-                ". /dev/fd/%d </dev/null >/dev/null 2>&1; exec /usr/bin/env -0", script);
+  const char command[] = ". /dev/fd/3 </dev/null >/dev/null 2>&1; exec /usr/bin/env -0";
   const char* bashArguments[] = {shell.path, "--noprofile", "--norc", "-c", command, nullptr};
   const char* shArguments[] = {shell.path, "-c", command, nullptr};
   execve(shell.path, const_cast<char* const*>(shell.bash ? bashArguments : shArguments),
@@ -316,9 +319,8 @@ bool TakeScriptOutput(const char* output, size_t size, const char* origin, Sessi
 void RunLocaleScripts(const char* const* environment, const SourceWatcher& watcher,
                       int64_t deadline, SessionLedger* ledger, CaptureNotes* notes) {
   for (const LocaleScript& script : kLocaleScripts) {
-    struct stat status;
-    if (lstat(script.path, &status) != 0 ||
-        (script.insteadOf != nullptr && lstat(script.insteadOf, &status) == 0)) {
+    if (access(script.path, F_OK) != 0 ||
+        (script.insteadOf != nullptr && access(script.insteadOf, F_OK) == 0)) {
       continue;
     }
     bool missing;

@@ -48,7 +48,7 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   int fd;
   int result = OpenRegularFile(kSystemdLocaleConf, &fd);
   if (result == 0) {
-    result = ReadLocaleConf(fd, &services, kSystemdLocaleConf);
+    result = ReadLocaleConf(fd, &services);
     close(fd);
   }
   if (result != 0) {

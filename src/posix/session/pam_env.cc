@@ -43,6 +43,7 @@ extern "C" struct passwd* pam_modutil_getpwnam(pam_handle_t*, const char* user) 
 extern "C" void pam_vsyslog(const pam_handle_t* handle, int priority, const char* format,
                             va_list arguments) {
   if (handle == nullptr || LOG_PRI(priority) > LOG_NOTICE) return;
+  // A reference more to libpam, given back at the child's end.
   void* libpam = dlopen(kLibpam, RTLD_LAZY | RTLD_NOLOAD);
   if (libpam == nullptr) return;
   const auto getItem = reinterpret_cast<decltype(&pam_get_item)>(dlsym(libpam, "pam_get_item"));
@@ -56,7 +57,6 @@ extern "C" void pam_vsyslog(const pam_handle_t* handle, int priority, const char
       AddNote(hearing->notes, kNotePamEnvSaid, hearing->line, nullptr, message, 0, nullptr);
     }
   }
-  dlclose(libpam);
 }
 
 extern "C" void pam_syslog(const pam_handle_t* handle, int priority, const char* format, ...) {

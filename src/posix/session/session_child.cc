@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -60,7 +61,9 @@ void Started(void* context, const char* source) {
   setlogmask(LOG_MASK(LOG_DEBUG) << 1);
   signal(SIGPIPE, SIG_IGN);
   Writer writer = {fd, {}};
-  CaptureNotes notes = {};
+  // Its notes are counted, not cleared: 48 KiB of them.
+  CaptureNotes notes;
+  notes.count = notes.dropped = 0;
   SessionLedger ledger = {};
   const SourceWatcher watcher = {Started, &writer};
   const bool loadable = ReadNewSession(watcher, deadline - kChildMarginMs, &ledger, &notes);
@@ -74,36 +77,59 @@ void Started(void* context, const char* source) {
   _exit(0);
 }
 
+// What a small file of /proc holds, ended; "" where it cannot be read.
+void ReadProc(const char* path, char* text, size_t size) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  ssize_t length = fd >= 0 ? read(fd, text, size - 1) : -1;
+  if (fd >= 0) close(fd);
+  text[length > 0 ? length : 0] = '\0';
+}
+
+// The numbers in `text`, blank-separated, into `pids`.
+size_t Numbers(const char* text, pid_t* pids, size_t room) {
+  size_t count = 0;
+  for (const char* c = text; *c != '\0' && count < room;) {
+    if (*c < '0' || *c > '9') {
+      ++c;
+      continue;
+    }
+    pid_t pid = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) pid = pid * 10 + (*c - '0');
+    pids[count++] = pid;
+  }
+  return count;
+}
+
 // The pids of the report's own children, from the kernel's list of them
 // (or, where it keeps none, from every process's parent), into `pids`.
 size_t Children(pid_t* pids, size_t room) {
-  char path[sizeof "/proc//stat" + NAME_MAX];
-  std::snprintf(path, sizeof path, "/proc/self/task/%d/children", static_cast<int>(getpid()));
+  const pid_t self = static_cast<pid_t>(syscall(SYS_getpid));
+  char path[sizeof "/proc//task//children" + 2 * NAME_MAX];
+  std::snprintf(path, sizeof path, "/proc/%d/task/%d/children", static_cast<int>(self),
+                static_cast<int>(self));
+  char text[4096];
+  if (access(path, R_OK) == 0) {
+    ReadProc(path, text, sizeof text);
+    return Numbers(text, pids, room);
+  }
+  dirent** entries;
+  const int listed = scandir("/proc", &entries, nullptr, nullptr);
   size_t count = 0;
-  if (std::FILE* list = std::fopen(path, "re")) {
-    for (int pid; count < room && std::fscanf(list, "%d", &pid) == 1;) pids[count++] = pid;
-    std::fclose(list);
-    return count;
-  }
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return 0;
-  const pid_t self = getpid();
-  while (const dirent* entry = readdir(proc)) {
-    if (count == room || entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
-    std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
-    std::FILE* stat = std::fopen(path, "re");
-    if (stat == nullptr) continue;
-    char line[512];
-    const size_t length = std::fread(line, 1, sizeof line - 1, stat);
-    std::fclose(stat);
-    line[length] = '\0';
-    const char* close = std::strrchr(line, ')');
-    int parent;
-    if (close != nullptr && std::sscanf(close + 1, " %*c %d", &parent) == 1 && parent == self) {
-      pids[count++] = static_cast<pid_t>(std::atoi(entry->d_name));
+  for (int i = 0; i < listed; ++i) {
+    const char* name = entries[i]->d_name;
+    if (count < room && name[0] >= '1' && name[0] <= '9') {
+      std::snprintf(path, sizeof path, "/proc/%s/stat", name);
+      ReadProc(path, text, 512);
+      // "PID (NAME) STATE PPID ...", where NAME may hold anything.
+      const char* close = std::strrchr(text, ')');
+      pid_t parent;
+      if (close != nullptr && Numbers(close + 1, &parent, 1) == 1 && parent == self) {
+        Numbers(name, pids + count++, 1);
+      }
     }
+    std::free(entries[i]);
   }
-  closedir(proc);
+  if (listed >= 0) std::free(entries);
   return count;
 }
 

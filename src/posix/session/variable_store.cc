@@ -5,12 +5,11 @@
 void ClearVariables(VariableStore* store) {
   for (StoredValue& slot : store->locale) {
     slot.value[0] = '\0';
-    slot.source = nullptr;
   }
 }
 
 void SetVariable(VariableStore* store, const char* name, size_t nameLength, const char* value,
-                 size_t valueLength, const char* source) {
+                 size_t valueLength) {
   for (size_t i = 0; i < kLocaleVariableCount; ++i) {
     const char* known = kLocaleVariables[i].name;
     if (std::strlen(known) != nameLength || std::memcmp(known, name, nameLength) != 0) continue;
@@ -18,7 +17,6 @@ void SetVariable(VariableStore* store, const char* name, size_t nameLength, cons
     if (valueLength > kVariableValueMax) valueLength = kVariableValueMax;
     std::memcpy(slot.value, value, valueLength);
     slot.value[valueLength] = '\0';
-    slot.source = source;
     return;
   }
 }

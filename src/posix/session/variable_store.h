@@ -11,8 +11,6 @@ const size_t kVariableValueMax = 255;
 struct StoredValue {
   // "" where the variable is not set, or set to nothing.
   char value[kVariableValueMax + 1];
-  // The file that set it last; nullptr where none has.
-  const char* source;
 };
 
 // The locale variables a file sets, in LocaleVariable's order.
@@ -27,7 +25,7 @@ void ClearVariables(VariableStore* store);
 // bytes, where it is a locale variable; the value is cut after
 // kVariableValueMax bytes.
 void SetVariable(VariableStore* store, const char* name, size_t nameLength, const char* value,
-                 size_t valueLength, const char* source);
+                 size_t valueLength);
 
 LocaleSettings SettingsOf(const VariableStore& store);
 

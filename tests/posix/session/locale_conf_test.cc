@@ -38,7 +38,7 @@ class LocaleConfTest : public testing::Test {
   VariableStore Read(const std::string& content) {
     VariableStore store{};
     const int fd = open(Write(content).c_str(), O_RDONLY);
-    EXPECT_EQ(ReadLocaleConf(fd, &store, "locale.conf"), 0);
+    EXPECT_EQ(ReadLocaleConf(fd, &store), 0);
     close(fd);
     return store;
   }
