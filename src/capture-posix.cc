@@ -2,20 +2,17 @@
 // the system's and the user's locale settings, and the Windows code page of
 // the user's codeset.
 
-#include <langinfo.h>
-
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
 
 #include "capture.h"
+#include "posix/asking_child.h"
 #include "posix/codeset_code_page.h"
 #include "posix/libc_alias_table.h"
 #include "posix/locale_name_to_lcid.h"
 #include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
 #include "posix/session/ledger.h"
-#include "posix/session/session_child.h"
+#include "posix/user_locale.h"
 
 namespace {
 
@@ -52,34 +49,21 @@ uint32_t UiLcid(const char* languages, const char* messages) {
   return UiLcidOf(messages, std::strlen(messages));
 }
 
-// What the user's locale says of `item`; where it could not be loaded, what
-// "C", the program's own, says.
-const char* Info(nl_item item, locale_t user) {
-  return user != nullptr ? nl_langinfo_l(item, user) : nl_langinfo(item);
-}
-
 }  // namespace
 
 LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
   notes->count = notes->dropped = 0;
-  // The user's locale as programs that take it from the environment get it
-  // (setlocale(LC_ALL, "")): the C library loads every category, or none
-  // where one cannot be loaded, which leaves them all "C". It is loaded
-  // apart, so that the program's own messages stay in "C".
-  const LocaleSettings environment = EnvironmentSettings();
-  const locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
-  if (user == nullptr) NoteUnloadable(environment, FindUnloadable(environment), nullptr, notes);
-  const uint32_t userLcid = LcidOf(Info(_NL_LOCALE_NAME(LC_TIME), user));
-  const uint32_t userUiLcid =
-      UiLcid(environment.values[kLanguage], Info(_NL_LOCALE_NAME(LC_MESSAGES), user));
-  const uint32_t codePage = CodePageForCodeset(Info(CODESET, user));
-  if (user != nullptr) freelocale(user);
-
-  // The system's default, as new sessions get it; "C" where they cannot.
-  // A new session has no LOCPATH: its locales come from the system alone.
-  unsetenv("LOCPATH");
+  // The user's locale, and the system's default as new sessions get it
+  // ("C" where they cannot), each loaded in a child that cannot hold up the
+  // report: a FIFO where the C library looks for a locale would.
+  UserLocale user;
   SessionLedger session;
-  const bool loadable = AskNewSession(&session, notes);
+  const bool loadable = AskLocales(&user, &session, notes);
+  const LocaleSettings environment = EnvironmentSettings();
+  const uint32_t userLcid = LcidOf(user.time);
+  const uint32_t userUiLcid = UiLcid(environment.values[kLanguage], user.messages);
+  const uint32_t codePage = CodePageForCodeset(user.codeset);
+
   uint32_t systemLcid = kLcidInvariant;
   uint32_t systemUiLcid = kLcidInvariant;
   if (loadable) {

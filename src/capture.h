@@ -44,6 +44,9 @@ enum CaptureNoteKind {
   // Asking what a new session gets did not end: `source` (a pam_env line or
   // a login script) was under way when it `value` (took too long, crashed).
   kNoteSessionUnknown,
+  // Loading the locale of the environment `value` (took too long, crashed):
+  // every line shows "C".
+  kNoteUserUnknown,
 };
 
 // More of a text than is ever shown.

@@ -91,6 +91,12 @@ void PrintNote(const CaptureNote& note) {
                    "%s%s: the system lines show C, since what new sessions get is not known\n",
                    fromFile ? "" : "asking what new sessions get ", note.value);
       break;
+    case kNoteUserUnknown:
+      std::fprintf(stderr,
+                   "loading the locale of the environment %s (a FIFO or device where the C library "
+                   "looks for it): every line shows C\n",
+                   note.value);
+      break;
     case kNoteProfileLine:
       std::fprintf(stderr,
                    "sets %s in a line login shells run, which the report does not: login shells "

@@ -15,7 +15,10 @@ expect_eq "mandoc -T lint -W warning" "" "$(mandoc -T lint -W warning "$page" 2>
 # The page as a reader sees it, less the overstrikes that make bold.
 shown=$(mandoc -T ascii "$page" | sed 's/.\x08//g' | sed -n 's/^ *\(locale-report: .*\)$/\1/p')
 printed=$(env -i LC_ALL=C "$program" </dev/null 2>&1 >/dev/full
-  env -i LANG=C LC_TIME=en_XX.UTF-8 "$program" </dev/null 2>&1 >/dev/null)
+  env -i LANG=C LC_TIME=en_XX.UTF-8 "$program" </dev/null 2>&1 >/dev/null
+  fifo=$(mktemp -d) && mkdir "$fifo/de_DE.UTF-8" && mkfifo "$fifo/de_DE.UTF-8/LC_CTYPE" &&
+    env -i LOCPATH="$fifo" LC_ALL=de_DE.UTF-8 "$program" </dev/null 2>&1 >/dev/null
+  rm -rf "$fifo")
 # Those of the system's files, from files of our own in place of /etc.
 if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   etc=$(mktemp -d)

@@ -99,9 +99,9 @@ group_streams() {
 
   run LC_ALL=C.UTF-8 <&-
   expect_user "standard input closed" 127 127 65001
-  printf 'typed\n' | run LC_ALL=C.UTF-8
+  run LC_ALL=C.UTF-8 < <(printf 'typed\n')
   expect_user "standard input piped" 127 127 65001
-  (sleep 0.3; echo) | run LC_ALL=C.UTF-8
+  run LC_ALL=C.UTF-8 < <(sleep 0.3; echo)
   expect_user "standard input piped late" 127 127 65001
 
   # A pipe that holds no data is waited on, until data come or it is closed:
@@ -254,8 +254,15 @@ group_hostile() {
   expect_user "LANGUAGE a path" 1031 5120 65001
   run LC_ALL= LANG= LANGUAGE= LC_TIME= LC_MESSAGES= LC_CTYPE=
   expect_user "all empty" 127 127 20127
+  # A FIFO where the C library looks for a locale would hold it for ever:
+  # the report stops waiting within seconds.
+  mkdir -p "$scratch/fifo/de_DE.UTF-8" && mkfifo "$scratch/fifo/de_DE.UTF-8/LC_CTYPE"
+  local start=$SECONDS
+  run LOCPATH="$scratch/fifo" LC_ALL=de_DE.UTF-8
+  expect_user "a FIFO in LOCPATH" 127 127 20127 "locale-report: loading the locale of the environment did not end within 2 seconds (a FIFO or device where the C library looks for it): every line shows C"
+  [ $((SECONDS - start)) -le 4 ] && pass || fail "a FIFO in LOCPATH: ends within seconds"
 
-  head -c 1048576 /dev/zero | run LC_ALL=de_DE.UTF-8
+  run LC_ALL=de_DE.UTF-8 < <(head -c 1048576 /dev/zero)
   expect_user "standard input of 1 MB" 1031 1031 65001
   head -c 1048576 /dev/urandom >"$scratch/random"
   run LC_ALL=de_DE.UTF-8 <"$scratch/random"

@@ -1,4 +1,4 @@
-#include "posix/session/session_result.h"
+#include "posix/asking_result.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -69,7 +69,7 @@ bool ReadNote(const char* at, const char* end, CaptureNotes* notes) {
   const char* source = TakeText(&at, end);
   const char* value = source != nullptr ? TakeText(&at, end) : nullptr;
   const char* other = value != nullptr ? TakeText(&at, end) : nullptr;
-  if (other == nullptr || at != end || kind > kNoteSessionUnknown ||
+  if (other == nullptr || at != end || kind > kNoteUserUnknown ||
       (variable != kNoVariable && variable >= kLocaleVariableCount)) {
     return false;
   }
@@ -79,6 +79,10 @@ bool ReadNote(const char* at, const char* end, CaptureNotes* notes) {
 }
 
 }  // namespace
+
+void AddUserLocale(ResultBytes* out, const UserLocale& user) {
+  Add(out, 'U', {Text(user.time), Text(user.messages), Text(user.codeset)});
+}
 
 void AddStarted(ResultBytes* out, const char* source) { Add(out, 'S', {Text(source)}); }
 
@@ -108,7 +112,7 @@ void AddEnd(ResultBytes* out, bool loadable, size_t notesDropped) {
 }
 
 void ReadSessionResult(const char* bytes, size_t size, SessionResult* result, CaptureNotes* notes) {
-  result->ended = false;
+  result->ended = result->userKnown = false;
   result->loadable = true;
   result->started[0] = '\0';
   const char* const end = bytes + size;
@@ -120,7 +124,16 @@ void ReadSessionResult(const char* bytes, size_t size, SessionResult* result, Ca
     if (length > static_cast<size_t>(end - payload)) return;
     const char* const payloadEnd = payload + length;
     at = payloadEnd;
-    if (tag == 'S') {
+    if (tag == 'U') {
+      const char* time = TakeText(&payload, payloadEnd);
+      const char* messages = time != nullptr ? TakeText(&payload, payloadEnd) : nullptr;
+      const char* codeset = messages != nullptr ? TakeText(&payload, payloadEnd) : nullptr;
+      if (codeset == nullptr || payload != payloadEnd) return;
+      CopyText(result->user.time, time, sizeof result->user.time);
+      CopyText(result->user.messages, messages, sizeof result->user.messages);
+      CopyText(result->user.codeset, codeset, sizeof result->user.codeset);
+      result->userKnown = true;
+    } else if (tag == 'S') {
       const char* source = TakeText(&payload, payloadEnd);
       if (source == nullptr) return;
       CopyText(result->started, source, sizeof result->started);

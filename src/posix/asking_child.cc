@@ -1,4 +1,4 @@
-#include "posix/session/session_child.h"
+#include "posix/asking_child.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "posix/asking_result.h"
 #include "posix/locale_notes.h"
 #include "posix/session/deadline.h"
 #include "posix/session/new_session.h"
-#include "posix/session/session_result.h"
 
 namespace {
 
@@ -66,6 +66,12 @@ void Started(void* context, const char* source) {
   notes.count = notes.dropped = 0;
   SessionLedger ledger = {};
   const SourceWatcher watcher = {Started, &writer};
+  UserLocale user;
+  ReadUserLocale(&user, &notes);
+  AddUserLocale(&writer.out, user);
+  WriteAll(fd, writer.out.bytes, writer.out.length);
+  // A new session has no LOCPATH: its locales come from the system alone.
+  unsetenv("LOCPATH");
   const bool loadable = ReadNewSession(watcher, deadline - kChildMarginMs, &ledger, &notes);
   writer.out.length = 0;
   for (size_t i = 0; i < notes.count; ++i) AddNoteRecord(&writer.out, notes.notes[i]);
@@ -150,8 +156,9 @@ void EndStragglers() {
 
 }  // namespace
 
-bool AskNewSession(SessionLedger* ledger, CaptureNotes* notes) {
+bool AskLocales(UserLocale* user, SessionLedger* ledger, CaptureNotes* notes) {
   *ledger = {};
+  CUserLocale(user);
   // A caller that ignores SIGCHLD would have its children reaped unasked,
   // and their status lost.
   signal(SIGCHLD, SIG_DFL);
@@ -171,7 +178,7 @@ bool AskNewSession(SessionLedger* ledger, CaptureNotes* notes) {
     if (pid < 0) close(pipeFds[0]);
   }
   if (pid < 0) {
-    AddNote(notes, kNoteSessionUnknown, nullptr, nullptr, std::strerror(errno), 0, nullptr);
+    AddNote(notes, kNoteUserUnknown, nullptr, nullptr, std::strerror(errno), 0, nullptr);
     return true;
   }
 
@@ -210,6 +217,7 @@ bool AskNewSession(SessionLedger* ledger, CaptureNotes* notes) {
   ReadSessionResult(bytes, used, &result, notes);
   std::free(bytes);
   *ledger = result.ledger;
+  if (result.userKnown) *user = result.user;
   if (result.ended) return result.loadable;
   ClearLedger(ledger);
   char why[64];
@@ -220,6 +228,7 @@ bool AskNewSession(SessionLedger* ledger, CaptureNotes* notes) {
   } else {
     std::snprintf(why, sizeof why, "ended before it said what it found");
   }
-  AddNote(notes, kNoteSessionUnknown, result.started, nullptr, why, 0, nullptr);
+  AddNote(notes, result.userKnown ? kNoteSessionUnknown : kNoteUserUnknown, result.started, nullptr,
+          why, 0, nullptr);
   return true;
 }

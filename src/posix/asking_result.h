@@ -1,16 +1,17 @@
-#ifndef LOCALE_REPORT_POSIX_SESSION_SESSION_RESULT_H_
-#define LOCALE_REPORT_POSIX_SESSION_SESSION_RESULT_H_
+#ifndef LOCALE_REPORT_POSIX_ASKING_RESULT_H_
+#define LOCALE_REPORT_POSIX_ASKING_RESULT_H_
 
 #include <cstddef>
 
 #include "capture.h"
 #include "posix/session/ledger.h"
+#include "posix/user_locale.h"
 
 // What the child that asks the system writes back, record by record as it
-// goes: the source it starts (so that one that never ends can be named), its
-// notes, the session's variables and their origins, and, last, whether they
-// load and how many notes found no room. Each record is a tag byte, a 4-byte length and that many
-// bytes.
+// goes: the user's locale, the source it starts (so that one that never
+// ends can be named), its notes, the session's variables and their origins,
+// and, last, whether they load and how many notes found no room. Each
+// record is a tag byte, a 4-byte length and that many bytes.
 struct ResultBytes {
   char* bytes;  // malloc'd
   size_t length;
@@ -18,6 +19,7 @@ struct ResultBytes {
   bool lost;  // a record did not fit in memory: the rest are not added
 };
 
+void AddUserLocale(ResultBytes* out, const UserLocale& user);
 void AddStarted(ResultBytes* out, const char* source);
 void AddNoteRecord(ResultBytes* out, const CaptureNote& note);
 void AddValue(ResultBytes* out, size_t variable, const char* value, const char* origin);
@@ -25,6 +27,8 @@ void AddEnd(ResultBytes* out, bool loadable, size_t notesDropped);
 
 // What the records said.
 struct SessionResult {
+  UserLocale user;
+  bool userKnown;        // its record came
   SessionLedger ledger;  // comes empty
   bool ended;            // the end record came: the child finished
   bool loadable;
@@ -36,4 +40,4 @@ struct SessionResult {
 // and leaves the result not ended.
 void ReadSessionResult(const char* bytes, size_t size, SessionResult* result, CaptureNotes* notes);
 
-#endif  // LOCALE_REPORT_POSIX_SESSION_SESSION_RESULT_H_
+#endif  // LOCALE_REPORT_POSIX_ASKING_RESULT_H_

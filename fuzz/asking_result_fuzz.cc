@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "posix/session/session_result.h"
+#include "posix/asking_result.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SessionResult result = {};
   CaptureNotes notes = {};
   ReadSessionResult(bytes, size, &result, &notes);
-  for (size_t i = 0; i < notes.count; ++i) Require(notes.notes[i].kind <= kNoteSessionUnknown);
+  for (size_t i = 0; i < notes.count; ++i) Require(notes.notes[i].kind <= kNoteUserUnknown);
   ClearLedger(&result.ledger);
 
   // The input's first bytes as a value, written and read back.

@@ -1,0 +1,34 @@
+#include "posix/user_locale.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include "posix/locale_notes.h"
+#include "posix/locale_variables.h"
+#include "posix/text.h"
+
+namespace {
+
+// What the user's locale says of `item`; where it could not be loaded, what
+// "C", the program's own, says.
+const char* Info(nl_item item, locale_t user) {
+  return user != nullptr ? nl_langinfo_l(item, user) : nl_langinfo(item);
+}
+
+void Take(UserLocale* user, locale_t loaded) {
+  CopyText(user->time, Info(_NL_LOCALE_NAME(LC_TIME), loaded), sizeof user->time);
+  CopyText(user->messages, Info(_NL_LOCALE_NAME(LC_MESSAGES), loaded), sizeof user->messages);
+  CopyText(user->codeset, Info(CODESET, loaded), sizeof user->codeset);
+}
+
+}  // namespace
+
+void ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
+  const LocaleSettings environment = EnvironmentSettings();
+  const locale_t loaded = newlocale(LC_ALL_MASK, "", nullptr);
+  if (loaded == nullptr) NoteUnloadable(environment, FindUnloadable(environment), nullptr, notes);
+  Take(user, loaded);
+  if (loaded != nullptr) freelocale(loaded);
+}
+
+void CUserLocale(UserLocale* user) { Take(user, nullptr); }
