@@ -9,7 +9,7 @@
 // Windows takes no locale from the environment or a file, so there is nothing
 // to note.
 LocaleSnapshot CaptureLocaleSnapshot(CaptureNotes* notes) {
-  notes->count = 0;
+  notes->count = notes->dropped = 0;
   // One statement per query keeps them in the report's order.
   LocaleSnapshot snapshot;
   snapshot.systemLcid = GetSystemDefaultLCID();

@@ -80,9 +80,10 @@ namespace {
 TEST(CaptureWin32, EachQueryFillsItsOwnFieldInTheReportsOrder) {
   callCount = 0;
   CaptureNotes notes = {};
-  notes.count = 1;
+  notes.count = notes.dropped = 1;
   const LocaleSnapshot snapshot = CaptureLocaleSnapshot(&notes);
   EXPECT_EQ(notes.count, 0u);
+  EXPECT_EQ(notes.dropped, 0u);
 
   EXPECT_EQ(snapshot.systemLcid, kAnswers[kSystemLcid]) << "GetSystemDefaultLCID";
   EXPECT_EQ(snapshot.userLcid, kAnswers[kUserLcid]) << "GetUserDefaultLCID";

@@ -64,8 +64,8 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   const size_t deciding = difference == kLanguage
                               ? difference
                               : DecidingVariable(session, static_cast<LocaleVariable>(difference));
-  const char* sessionsFile = deciding < kLocaleVariableCount ? ledger.origins[deciding] : nullptr;
-  AddNote(notes, kNoteFilesDisagree, kSystemdLocaleConf, nullptr, nullptr, 0, sessionsFile);
+  const char* sessions = deciding < kLocaleVariableCount ? ledger.origins[deciding] : nullptr;
+  AddNote(notes, kNoteFilesDisagree, kSystemdLocaleConf, nullptr, nullptr, 0, sessions);
 }
 
 }  // namespace
