@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -17,8 +16,8 @@
 #include <cstring>
 
 #include "posix/asking_result.h"
+#include "posix/deadline.h"
 #include "posix/locale_notes.h"
-#include "posix/session/deadline.h"
 #include "posix/session/new_session.h"
 
 namespace {
@@ -182,30 +181,9 @@ bool AskLocales(UserLocale* user, SessionLedger* ledger, CaptureNotes* notes) {
     return true;
   }
 
-  char* bytes = nullptr;
-  size_t used = 0;
-  size_t room = 0;
-  bool timedOut = false;
-  for (;;) {
-    pollfd ready = {pipeFds[0], POLLIN, 0};
-    const int polled = poll(&ready, 1, LeftMs(deadline));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled <= 0) {
-      timedOut = true;
-      break;
-    }
-    if (used == room) {
-      if (room >= kResultMax) break;
-      room = room == 0 ? 16384 : 2 * room;
-      void* grown = std::realloc(bytes, room);
-      if (grown == nullptr) break;
-      bytes = static_cast<char*>(grown);
-    }
-    const ssize_t count = read(pipeFds[0], bytes + used, room - used);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    used += static_cast<size_t>(count);
-  }
+  char* bytes;
+  size_t used;
+  const bool timedOut = ReadWithin(pipeFds[0], deadline, kResultMax, &bytes, &used) == ETIMEDOUT;
   close(pipeFds[0]);
   kill(pid, SIGKILL);
   int status = 0;

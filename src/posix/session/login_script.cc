@@ -19,8 +19,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "posix/deadline.h"
 #include "posix/locale_notes.h"
-#include "posix/session/deadline.h"
 #include "posix/text.h"
 
 const LocaleScript kLocaleScripts[] = {
@@ -246,40 +246,14 @@ const char* Source(int script, const ScriptEnvironment& environment, int64_t dea
   const int64_t ownDeadline = NowMs() + kScriptMs;
   if (ownDeadline < deadline) deadline = ownDeadline;
 
-  size_t room = 0;
-  bool timedOut = false;
-  bool tooMuch = false;
-  for (;;) {
-    pollfd ready = {pipeFds[0], POLLIN, 0};
-    const int polled = poll(&ready, 1, LeftMs(deadline));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled <= 0) {
-      timedOut = true;
-      break;
-    }
-    if (*used == room) {
-      room = room == 0 ? 4096 : 2 * room;
-      if (room > kOutputMax) {
-        tooMuch = true;
-        break;
-      }
-      void* grown = std::realloc(*output, room);
-      if (grown == nullptr) {
-        tooMuch = true;
-        break;
-      }
-      *output = static_cast<char*>(grown);
-    }
-    const ssize_t count = read(pipeFds[0], *output + *used, room - *used);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    *used += static_cast<size_t>(count);
-  }
+  const int reading = ReadWithin(pipeFds[0], deadline, kOutputMax, output, used);
+  bool timedOut = reading == ETIMEDOUT;
+  const bool cut = reading != 0 && !timedOut;
   close(pipeFds[0]);
   // The shell, then all its group has left behind; a straggler that left
   // the group dies with the asking child.
   int status = 0;
-  while (!timedOut && !tooMuch && waitpid(pid, &status, WNOHANG) == 0) {
+  while (!timedOut && !cut && waitpid(pid, &status, WNOHANG) == 0) {
     if (LeftMs(deadline) == 0) {
       timedOut = true;
     } else {
@@ -287,9 +261,9 @@ const char* Source(int script, const ScriptEnvironment& environment, int64_t dea
     }
   }
   kill(-pid, SIGKILL);
-  if (timedOut || tooMuch) waitpid(pid, &status, 0);
+  if (timedOut || cut) waitpid(pid, &status, 0);
   if (timedOut) return "did not end within a second";
-  if (tooMuch) return "left more than 1 MiB of variables";
+  if (cut) return reading == EFBIG ? "left more than 1 MiB of variables" : "could not be read back";
   if (WIFSIGNALED(status)) {
     std::snprintf(why, sizeof why, "was stopped by signal %d", WTERMSIG(status));
     return why;

@@ -1,8 +1,9 @@
-#ifndef LOCALE_REPORT_POSIX_SESSION_DEADLINE_H_
-#define LOCALE_REPORT_POSIX_SESSION_DEADLINE_H_
+#ifndef LOCALE_REPORT_POSIX_DEADLINE_H_
+#define LOCALE_REPORT_POSIX_DEADLINE_H_
 
 #include <time.h>
 
+#include <cstddef>
 #include <cstdint>
 
 // A moment on the monotonic clock, in milliseconds: the clock a time limit
@@ -19,4 +20,11 @@ inline int LeftMs(int64_t deadline) {
   return left <= 0 ? 0 : left > 60000 ? 60000 : static_cast<int>(left);
 }
 
-#endif  // LOCALE_REPORT_POSIX_SESSION_DEADLINE_H_
+// Reads `fd` to its end into *bytes (malloc'd, the caller's to free, *used
+// bytes of it), waiting for it until `deadline` at most. Returns 0 at its
+// end, ETIMEDOUT where the deadline came first, EFBIG where it had more
+// than `most` bytes, ENOMEM, or the errno of a read that failed; what was
+// read is kept either way.
+int ReadWithin(int fd, int64_t deadline, size_t most, char** bytes, size_t* used);
+
+#endif  // LOCALE_REPORT_POSIX_DEADLINE_H_
