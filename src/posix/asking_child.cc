@@ -107,7 +107,7 @@ size_t Numbers(const char* text, pid_t* pids, size_t room) {
 
 // The pids of the report's own children, from the kernel's list of them
 // (or, where it keeps none, from every process's parent), into `pids`.
-size_t Children(pid_t* pids, size_t room) {
+size_t ListChildren(pid_t* pids, size_t room) {
   const pid_t self = static_cast<pid_t>(syscall(SYS_getpid));
   char path[sizeof "/proc//task//children" + 2 * NAME_MAX];
   std::snprintf(path, sizeof path, "/proc/%d/task/%d/children", static_cast<int>(self),
@@ -138,18 +138,44 @@ size_t Children(pid_t* pids, size_t room) {
   return count;
 }
 
+// The children the report had before it asked: a caller's that ran
+// `cmd & exec locale-report` are the report's children too, and not its to
+// end. Looked for only where there are any.
+struct Children {
+  pid_t pids[256];
+  size_t count;
+};
+
+void TakeChildren(Children* children) {
+  int status;
+  children->count =
+      waitpid(-1, &status, WNOHANG) < 0
+          ? 0
+          : ListChildren(children->pids, sizeof children->pids / sizeof children->pids[0]);
+}
+
+bool Among(const Children& children, pid_t pid) {
+  for (size_t i = 0; i < children.count; ++i) {
+    if (children.pids[i] == pid) return true;
+  }
+  return false;
+}
+
 // Kills and reaps every process left of the child's: as the report is their
 // subreaper, each whose parent has died is its child, and the rest are theirs.
-void EndStragglers() {
+void EndStragglers(const Children& before) {
   for (int round = 0; round < 10000; ++round) {
     int status;
     const pid_t reaped = waitpid(-1, &status, WNOHANG);
     if (reaped > 0) continue;
     if (reaped < 0) return;
     pid_t pids[256];
-    const size_t count = Children(pids, sizeof pids / sizeof pids[0]);
-    for (size_t i = 0; i < count; ++i) kill(pids[i], SIGKILL);
-    if (count == 0 || waitpid(-1, &status, 0) < 0) return;
+    const size_t count = ListChildren(pids, sizeof pids / sizeof pids[0]);
+    size_t killed = 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (!Among(before, pids[i]) && kill(pids[i], SIGKILL) == 0) ++killed;
+    }
+    if (killed == 0 || waitpid(-1, &status, 0) < 0) return;
   }
 }
 
@@ -164,6 +190,8 @@ bool AskLocales(UserLocale* user, SessionLedger* ledger, CaptureNotes* notes) {
 #ifdef PR_SET_CHILD_SUBREAPER
   prctl(PR_SET_CHILD_SUBREAPER, 1);
 #endif
+  Children before;
+  TakeChildren(&before);
   int pipeFds[2];
   const int64_t deadline = NowMs() + kChildMs;
   pid_t pid = -1;
@@ -189,7 +217,7 @@ bool AskLocales(UserLocale* user, SessionLedger* ledger, CaptureNotes* notes) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  EndStragglers();
+  EndStragglers(before);
 
   SessionResult result = {};
   ReadSessionResult(bytes, used, &result, notes);
