@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exact copy, so that a read past the end is one past a heap block.
   char* bytes = static_cast<char*>(std::malloc(size + 1));
   std::memcpy(bytes, data, size);
-  SessionResult result = {};
+  AskingResult result = {};
   CaptureNotes notes = {};
-  ReadSessionResult(bytes, size, &result, &notes);
+  ReadAskingResult(bytes, size, &result, &notes);
   for (size_t i = 0; i < notes.count; ++i) Require(notes.notes[i].kind <= kNoteUserUnknown);
   ClearLedger(&result.ledger);
 
@@ -33,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AddStarted(&out, bytes);
   AddValue(&out, size % kLocaleVariableCount, bytes, "origin");
   AddEnd(&out, true, 0);
-  SessionResult again = {};
+  AskingResult again = {};
   CaptureNotes none = {};
-  ReadSessionResult(out.bytes, out.length, &again, &none);
+  ReadAskingResult(out.bytes, out.length, &again, &none);
   Require(again.ended && none.count == 0);
   Require(std::strcmp(again.ledger.values[size % kLocaleVariableCount], bytes) == 0);
   ClearLedger(&again.ledger);

@@ -219,8 +219,8 @@ bool AskLocales(UserLocale* user, SessionLedger* ledger, CaptureNotes* notes) {
   }
   EndStragglers(before);
 
-  SessionResult result = {};
-  ReadSessionResult(bytes, used, &result, notes);
+  AskingResult result = {};
+  ReadAskingResult(bytes, used, &result, notes);
   std::free(bytes);
   *ledger = result.ledger;
   if (result.userKnown) *user = result.user;

@@ -111,7 +111,7 @@ void AddEnd(ResultBytes* out, bool loadable, size_t notesDropped) {
   Add(out, 'E', {{&flag, 1}, {&dropped, sizeof dropped}});
 }
 
-void ReadSessionResult(const char* bytes, size_t size, SessionResult* result, CaptureNotes* notes) {
+void ReadAskingResult(const char* bytes, size_t size, AskingResult* result, CaptureNotes* notes) {
   result->ended = result->userKnown = false;
   result->loadable = true;
   result->started[0] = '\0';

@@ -26,7 +26,7 @@ void AddValue(ResultBytes* out, size_t variable, const char* value, const char* 
 void AddEnd(ResultBytes* out, bool loadable, size_t notesDropped);
 
 // What the records said.
-struct SessionResult {
+struct AskingResult {
   UserLocale user;
   bool userKnown;        // its record came
   SessionLedger ledger;  // comes empty
@@ -38,6 +38,6 @@ struct SessionResult {
 // Reads `size` bytes of records into `result`, the notes into `notes`. A
 // record that is cut short or not of the form its tag has ends the reading
 // and leaves the result not ended.
-void ReadSessionResult(const char* bytes, size_t size, SessionResult* result, CaptureNotes* notes);
+void ReadAskingResult(const char* bytes, size_t size, AskingResult* result, CaptureNotes* notes);
 
 #endif  // LOCALE_REPORT_POSIX_ASKING_RESULT_H_
