@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AskingResult result = {};
   CaptureNotes notes = {};
   ReadAskingResult(bytes, size, &result, &notes);
-  for (size_t i = 0; i < notes.count; ++i) Require(notes.notes[i].kind <= kNoteUserUnknown);
+  for (size_t i = 0; i < notes.count; ++i) Require(notes.notes[i].kind <= kLastNoteKind);
   ClearLedger(&result.ledger);
 
   // The input's first bytes as a value, written and read back.

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const PamConfig config = {directories, 1, nullptr};
   CaptureNotes notes = {};
   PamEnvLines lines;
-  const bool known = ReadPamEnvLines(config, service, &lines, &notes);
+  const bool known = ReadPamEnvLines(config, service, kPamSession, &lines, &notes);
   close(fd);
   for (size_t i = 0; i < lines.count; ++i) {
     const PamEnvLine& line = lines.lines[i];

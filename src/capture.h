@@ -13,7 +13,10 @@ const int kLineTooLong = -2;
 
 enum CaptureNoteKind {
   // `variable` names `value`, a locale that cannot be loaded, so that every
-  // program that takes its whole locale from there runs in "C".
+  // program that takes its whole locale from there runs in "C". For the
+  // environment's, `error` is what new sessions of the user's kind do with
+  // the variable (a SessionSetting), and `other` names what sets it where
+  // they set it alike.
   kNoteUnloadable,
   // The file `source` exists but cannot be read: `error`, an errno,
   // kNotRegularFile or kLineTooLong.
@@ -26,7 +29,12 @@ enum CaptureNoteKind {
   kNoteLoginRefused,
   // The file `source`, which services get, names other locales than
   // `other`, which login sessions get ("" where nothing of theirs sets it).
+  // `value` is another name of `source`, which `other` reads, or "".
   kNoteFilesDisagree,
+  // The file `source` sets no locale (`error` ENOENT: is missing), so that
+  // services run in `value`, the service manager's default, while login
+  // sessions get other locales from `other` ("" as kNoteFilesDisagree).
+  kNoteServicesDefault,
   // The login locale script `source` is not run: others than root may
   // change it or a directory above it.
   kNoteScriptNotRun,
@@ -47,6 +55,19 @@ enum CaptureNoteKind {
   // Loading the locale of the environment `value` (took too long, crashed):
   // every line shows "C".
   kNoteUserUnknown,
+  // The pam_env auth line `source` returns `value` (its error) where that
+  // fails a login that skips pam_authenticate; after it, libpam lets it
+  // pass: logins without a password are refused, password logins go on.
+  kNotePasswordlessRefused,
+};
+const CaptureNoteKind kLastNoteKind = kNotePasswordlessRefused;
+
+enum SessionSetting {
+  kSessionSettingUnknown,
+  kSessionsSetOtherwise,
+  kSessionsDoNotSet,
+  kSshSessionsDoNotSet,
+  kSessionsSetAlike,
 };
 
 // More of a text than is ever shown.

@@ -33,9 +33,24 @@ void PrintNote(const CaptureNote& note) {
   switch (note.kind) {
     case kNoteUnloadable:
       std::fprintf(
-          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale\n", note.variable,
+          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale", note.variable,
           ToTerminalText(note.value).bytes,
           fromFile ? "new sessions" : "programs that load their whole locale from the environment");
+      // Where an environment's setting came from, as new sessions tell.
+      if (fromFile) {
+        // The file is where it came from.
+      } else if (note.error == kSessionsDoNotSet) {
+        std::fputs("; new sessions here do not set it", stderr);
+      } else if (note.error == kSshSessionsDoNotSet) {
+        std::fputs(
+            "; new ssh sessions here do not set it: it came from the ssh client (SendEnv) or a "
+            "shell start-up file",
+            stderr);
+      } else if (note.error == kSessionsSetAlike) {
+        std::fprintf(stderr, "; new sessions get it from %s",
+                     ToTerminalText(note.other, kTerminalTextLongest).bytes);
+      }
+      std::fputc('\n', stderr);
       break;
     case kNoteUnreadable:
       std::fprintf(stderr, "cannot be read: %s\n",
@@ -51,10 +66,21 @@ void PrintNote(const CaptureNote& note) {
       std::fprintf(stderr, "pam_env fails (%s): new logins are refused\n",
                    ToTerminalText(note.value).bytes);
       break;
+    case kNotePasswordlessRefused:
+      std::fprintf(stderr,
+                   "pam_env fails (%s): logins without a password (login -f, autologin, ssh keys) "
+                   "are refused; password logins go on without these variables\n",
+                   ToTerminalText(note.value).bytes);
+      break;
     case kNoteFilesDisagree: {
       const TerminalText source = ToTerminalText(note.source, kTerminalTextLongest);
       const TerminalText other = ToTerminalText(note.other, kTerminalTextLongest);
-      if (note.other[0] == '\0') {
+      if (note.value[0] != '\0') {
+        std::fprintf(stderr,
+                     "login sessions read it too, as %s, and get other locales from it than "
+                     "services (through systemd) do: they take them from %s\n",
+                     ToTerminalText(note.value, kTerminalTextLongest).bytes, other.bytes);
+      } else if (note.other[0] == '\0') {
         std::fprintf(stderr,
                      "names other locales than login sessions get, which no file of theirs "
                      "sets: services get %s's (through systemd)\n",
@@ -67,6 +93,18 @@ void PrintNote(const CaptureNote& note) {
       }
       break;
     }
+    case kNoteServicesDefault:
+      std::fprintf(
+          stderr, "%s run in %s (through systemd), and login sessions ",
+          note.error == ENOENT ? "is missing: services" : "sets no locale for services: they",
+          ToTerminalText(note.value).bytes);
+      if (note.other[0] == '\0') {
+        std::fputs("in C, which no file of theirs sets a locale for either\n", stderr);
+      } else {
+        std::fprintf(stderr, "get other locales from %s\n",
+                     ToTerminalText(note.other, kTerminalTextLongest).bytes);
+      }
+      break;
     case kNoteScriptNotRun:
       std::fputs(
           "not run, since others than root may change it or a directory above it: the system "

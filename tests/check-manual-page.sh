@@ -16,6 +16,7 @@ expect_eq "mandoc -T lint -W warning" "" "$(mandoc -T lint -W warning "$page" 2>
 shown=$(mandoc -T ascii "$page" | sed 's/.\x08//g' | sed -n 's/^ *\(locale-report: .*\)$/\1/p')
 printed=$(env -i LC_ALL=C "$program" </dev/null 2>&1 >/dev/full
   env -i LANG=C LC_TIME=en_XX.UTF-8 "$program" </dev/null 2>&1 >/dev/null
+  env -i LANG=C LC_CTYPE=UTF-8 SSH_CONNECTION="192.0.2.1 50000 192.0.2.2 22" "$program" </dev/null 2>&1 >/dev/null
   fifo=$(mktemp -d) && mkdir "$fifo/de_DE.UTF-8" && mkfifo "$fifo/de_DE.UTF-8/LC_CTYPE" &&
     env -i LOCPATH="$fifo" LC_ALL=de_DE.UTF-8 "$program" </dev/null 2>&1 >/dev/null
   rm -rf "$fifo")
@@ -28,6 +29,12 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   in_etc() {  # command...: its standard error
     timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && exec "$@"' "$etc" "$@" 2>&1 >/dev/null </dev/null
   }
+  # As in_etc, with systemd running, in a /run of its own.
+  mkdir -p "$others/run/systemd/system"
+  in_etc_managed() {  # command...: its standard error
+    timeout 10 unshare --mount sh -c 'mount --bind "$0" /etc && mount --bind "$1" /run && shift && exec "$@"' \
+      "$etc" "$others/run" "$@" 2>&1 >/dev/null </dev/null
+  }
   printf 'LANG=xx_YY.UTF-8\n' >"$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")
   chmod 600 "$etc/default/locale"
@@ -39,6 +46,11 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   fi
   printf 'LANG DEFAULT=${LC_TIME\n' >"$etc/security/pam_env.conf"
   printed+=$'\n'$(in_etc env -i "$program")
+  cp "$etc/pam.d/login" "$etc/pam.d/login.saved"
+  printf 'auth include system-auth\n' >"$etc/pam.d/login"
+  printf 'auth required pam_env.so\nauth required pam_permit.so\n' >"$etc/pam.d/system-auth"
+  printed+=$'\n'$(in_etc env -i "$program")
+  mv "$etc/pam.d/login.saved" "$etc/pam.d/login" && rm "$etc/pam.d/system-auth"
   printf '# nothing\n' >"$etc/security/pam_env.conf"
   rm "$etc/default/locale" && mkfifo "$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")
@@ -53,11 +65,29 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
     shift 2 && exec "$@"' "$etc" "$others/empty" "${libpam:-/nonexistent}" env -i "$program" 2>&1 >/dev/null </dev/null)
   printf 'LANG=C\n' >"$etc/locale.conf"
   printf 'LANG=C\nLANGUAGE=fr\n' >"$etc/default/locale"
-  printed+=$'\n'$(in_etc env -i "$program")
+  printed+=$'\n'$(in_etc_managed env -i "$program")
   printf '# nothing\n' >"$etc/default/locale"
   printf 'LANG=fr_FR.UTF-8\n' >"$etc/locale.conf"
-  printed+=$'\n'$(in_etc env -i "$program")
-  rm "$etc/locale.conf"
+  printed+=$'\n'$(in_etc_managed env -i "$program")
+  printf 'LANG=C.UTF-8\nLC_ALL=C\n' >"$etc/locale.conf"
+  rm "$etc/default/locale" && ln -s ../locale.conf "$etc/default/locale"
+  printed+=$'\n'$(in_etc_managed env -i "$program")
+  # Where no file sets services a locale, the installed systemd's rules
+  # count, which only it has.
+  if compgen -G '/usr/lib/*/systemd/libsystemd-shared-*.so' >/dev/null ||
+    compgen -G '/usr/lib/systemd/libsystemd-shared-*.so' >/dev/null; then
+    rm "$etc/locale.conf" "$etc/default/locale"
+    cp "$etc/pam.d/login" "$etc/pam.d/login.saved" && cp "$etc/environment" "$etc/environment.saved"
+    printf 'session required pam_env.so\n' >"$etc/pam.d/login" && printf 'LANG=C\n' >"$etc/environment"
+    printed+=$'\n'$(in_etc_managed env -i "$program")
+    mv "$etc/pam.d/login.saved" "$etc/pam.d/login" && mv "$etc/environment.saved" "$etc/environment"
+    printf '# nothing\n' >"$etc/default/locale"
+    printed+=$'\n'$(in_etc_managed env -i "$program")
+  else
+    echo "the messages of systemd's own locale: not compared, systemd is not installed"
+    shown=$(grep -v 'through systemd), and login sessions' <<<"$shown")
+  fi
+  rm -f "$etc/locale.conf" && rm -f "$etc/default/locale" && printf '# nothing\n' >"$etc/default/locale"
   printf 'exit 3\n' >"$etc/profile.d/lang.sh"
   chmod 666 "$etc/profile.d/lang.sh"
   printed+=$'\n'$(in_etc env -i "$program")

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# End-to-end runs of the built program: e2e_test.sh GROUP PROGRAM [LOCPATH]
+# End-to-end runs of the built program:
+#   e2e_test.sh GROUP PROGRAM [LOCPATH [PAM_LOGIN]]
+# PAM_LOGIN is the tests' pam_login, a login as libpam runs it.
 # Each group is its own ctest test; 77 means skipped, with the reason printed.
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
 group=$1
 program=$2
 locpath=${3:-}
+pam_login=${4:-}
 data_dir=$(cd "$(dirname "$0")/data" && pwd)
 windows_tsv=$(cd "$(dirname "$0")/.." && pwd)/data/windows-locales.tsv
 scratch=$(mktemp -d)
@@ -54,6 +57,9 @@ run() {
   status=$?
   out=$(<"$scratch/out")
   err=$(<"$scratch/err")
+  # Whether new sessions set a variable is this machine's to say; the
+  # system group's own /etc holds it to what they do.
+  err=${err//; new sessions here do not set it/}
 }
 
 # The system lines of this machine, whatever its locale file says: the user
@@ -84,6 +90,14 @@ cannot_be_loaded() {  # where ("" or "FILE: "), who, VARIABLE=value...
   done
 }
 unloadable() { cannot_be_loaded "" "programs that load their whole locale from the environment" "$@"; }
+# As unloadable, where new sessions (ssh: new ssh sessions) do not set the
+# variables.
+unloadable_unset() {  # "" or ssh, VARIABLE=value...
+  local suffix="; new sessions here do not set it" line
+  [ "$1" != ssh ] ||
+    suffix="; new ssh sessions here do not set it: it came from the ssh client (SendEnv) or a shell start-up file"
+  while IFS= read -r line; do printf '%s%s\n' "$line" "$suffix"; done < <(unloadable "${@:2}")
+}
 # A new session's setting is named by the pam_env line of the login stack
 # that set it last, "FILE: MODULE ARGUMENTS": the Nth of the system's own.
 pam_env_line() {  # N
@@ -372,15 +386,20 @@ group_system() {
   # -FILE one to remove; LOCPATH=DIR is the program's own; SU=content the
   # session lines of su's stack, for one of the login's own; BIND=FILE:PATH
   # binds a file of /etc over PATH; RUN=command runs in /etc's copy;
-  # CHLD=ignored starts the program with SIGCHLD ignored.
+  # CHLD=ignored starts the program with SIGCHLD ignored; MANAGER has
+  # systemd run (/run/systemd/system, in a /run of its own); SSH runs the
+  # program inside an ssh session (SSH_CONNECTION).
   system_case() {  # what, system-lcid, system-ui, standard error, FILE=content...
     local etc=$scratch/etc setting locpath_given=$locpath
     local -a caller=()
     copy_etc "$etc" && cp "$scratch/su" "$etc/pam.d/su" && chmod 755 "$etc"
-    binds=
+    binds=''
+    session=()
     for setting in "${@:5}"; do
       case $setting in
         LOCPATH=*) locpath_given=${setting#*=} ;;
+        MANAGER) rm -rf "$scratch/run" && mkdir -p "$scratch/run/systemd/system" && binds+=" $scratch/run:/run" ;;
+        SSH) session=(SSH_CONNECTION="192.0.2.1 50000 192.0.2.2 22") ;;
         CHLD=ignored) caller=(perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV') ;;
         SU=*) printf 'auth sufficient pam_rootok.so\naccount required pam_permit.so\n%b' \
           "${setting#*=}" >"$etc/pam.d/su" ;;
@@ -390,7 +409,7 @@ group_system() {
         *) mkdir -p "$(dirname "$etc/${setting%%=*}")" && printf '%b' "${setting#*=}" >"$etc/${setting%%=*}" ;;
       esac
     done
-    isolated "$etc" "" "${caller[@]}" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "$program" \
+    isolated "$etc" "" "${caller[@]}" env -i LOCPATH="$locpath_given" LC_ALL=de_DE.UTF-8 "${session[@]}" "$program" \
       >"$scratch/out" 2>"$scratch/err" </dev/null
     status=$?
     report "${2/su/0}" 1031 "${3/su/0}" 1031 65001 >"$scratch/expected"
@@ -519,6 +538,22 @@ locale-report: $env_line: pam_env fails (Critical error - immediate abort): new 
   system_case "an unclosed \${ in pam_env.conf" 127 127 "$refused" "$conf=LANG DEFAULT=\${LC_TIME\n"
   isolated "$scratch/etc" "" env -i PATH=/usr/bin:/bin su -s /bin/sh nobody -c true >/dev/null 2>&1
   expect_eq "an unclosed \${ in pam_env.conf: su is refused too" 1 "$?"
+  # On an auth line alone, as Fedora's, it fails only logins that skip
+  # pam_authenticate: after it, libpam takes pam_env's PAM_IGNORE there.
+  system_case "an unclosed \${ on an auth line alone" 127 127 \
+    "locale-report: /etc/pam.d/login: pam_env.so: $says: Unterminated expandable variable: <\${LC_TIME>
+locale-report: /etc/pam.d/login: pam_env.so: pam_env fails (Critical error - immediate abort): logins without a password (login -f, autologin, ssh keys) are refused; password logins go on without these variables" \
+    "$conf=LANG DEFAULT=\${LC_TIME\n" \
+    "pam.d/login=auth required pam_env.so\nauth required pam_permit.so\naccount required pam_permit.so\nsession required pam_permit.so\n"
+  if [ -n "$pam_login" ]; then
+    local login
+    for login in "password:accepted" "nopassword:pam_setcred: Critical error - immediate abort"; do
+      expect_eq "an unclosed \${ on an auth line alone: libpam's login, ${login%%:*}" "${login#*:}" \
+        "$(isolated "$scratch/etc" "" ${LOCALE_REPORT_EMULATOR:-} "$pam_login" login root "${login%%:*}")"
+    done
+  else
+    echo "an unclosed \${ on an auth line alone: not held to libpam's login: no pam_login given"
+  fi
   # Without libpam, or without the module of a line that fails the login.
   local libpam pam_env
   libpam=$(loaded_by "$program" libpam.so.0)
@@ -531,18 +566,58 @@ locale-report: $env_line: pam_env fails (Critical error - immediate abort): new 
   system_case "no pam_env module" 127 127 \
     "locale-report: $pam_env: pam_env fails (Module is unknown): new logins are refused" \
     "$default=LANG=fr_FR.UTF-8\n" "BIND=../empty:$pam_env"
-  # systemd's file: what services get; sessions take it only through the
-  # login locale script of their distribution.
+  # Where no file sets services a locale, the installed systemd's rules
+  # decide: Debian's before release 257 reads /etc/default/locale where
+  # there is no /etc/locale.conf, and its services get LANG=C.UTF-8 where
+  # no file sets one. Without systemd installed, they are not known, and
+  # nothing is said.
+  local release rules=""
+  release=$(dpkg-query -W -f='${Version}' systemd 2>/dev/null | sed 's/[^0-9].*//')
+  [ -n "$release" ] && [ -e /usr/lib/systemd/systemd ] && rules=yes
+  services_default() {  # the file and how it fails, what sets the sessions' locale or ""
+    [ -n "$rules" ] || return 0
+    local services="services" sessions="get other locales from $2"
+    [[ $1 == *missing ]] || services=they
+    [ -n "$2" ] || sessions="in C, which no file of theirs sets a locale for either"
+    echo "locale-report: $1: $services run in C.UTF-8 (through systemd), and login sessions $sessions"
+  }
+  # systemd's file: what services get where systemd runs; sessions take it
+  # only through the login locale script of their distribution.
   local none="locale-report: /etc/locale.conf: names other locales than login sessions get, which no file of theirs sets: services get /etc/locale.conf's (through systemd)"
-  session_case "systemd's file alone, on Debian" 127 127 "$none" "$systemd=LANG=pt_BR.UTF-8\n"
-  session_case "an empty systemd's file beside Debian's" 1031 1031 "$(disagree "$default_line")" "$systemd=" "$default=LANG=de_DE.UTF-8\n"
-  system_case "two files that disagree" 1040 1040 "$(disagree "$default_line")" "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
-  system_case "systemd's file without a script" 127 127 "$none" "$fedora" "$systemd=LANG=ja_JP.UTF-8\n"
-  system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree "/etc/pam.d/login: pam_env.so")" "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n"
-  system_case "systemd's file: a line of 1 MB, then the setting" 127 127 "$none" "$fedora" \
+  session_case "systemd's file, where systemd does not run" 127 127 "" "$systemd=LANG=pt_BR.UTF-8\n"
+  session_case "systemd's file alone, on Debian" 127 127 "$none" "$systemd=LANG=pt_BR.UTF-8\n" MANAGER
+  system_case "two files that disagree" 1040 1040 "$(disagree "$default_line")" MANAGER \
+    "$systemd=LANG=it_IT.UTF-8\n" "$default=LANG=it_IT.UTF-8\nLC_TIME=de_DE.UTF-8\n"
+  system_case "systemd's file without a script" 127 127 "$none" "$fedora" "$systemd=LANG=ja_JP.UTF-8\n" MANAGER
+  system_case "systemd's file under a LANG of PAM's" 1036 1036 "$(disagree "/etc/pam.d/login: pam_env.so")" \
+    "$fedora" "$env=LANG=fr_FR.UTF-8\n" "$systemd=LANG=ja_JP.UTF-8\n" MANAGER
+  system_case "systemd's file: a line of 1 MB, then the setting" 127 127 "$none" "$fedora" MANAGER \
     "$systemd=LANG=$(head -c 1048576 /dev/zero | tr '\0' x)\nLANG=ja_JP.UTF-8\n"
-  system_case "systemd's file: the rest of a line too long is no line of its own" 127 127 "" "$fedora" \
+  system_case "systemd's file: the rest of a line too long is no line of its own" 127 127 \
+    "$(services_default "/etc/locale.conf: sets no locale for services" "")" "$fedora" MANAGER \
     "$systemd=#$(head -c 1023 /dev/zero | tr '\0' x)LANG=fr_FR.UTF-8\n"
+  # The same locale by other names is no difference: a CR that systemd
+  # drops and pam_env keeps, a codeset written otherwise; and a long value
+  # is taken whole.
+  session_case "systemd's file and Debian's with CRLF" 1031 1031 "" MANAGER \
+    "$systemd=LANG=de_DE.UTF-8\r\n" "$default=LANG=de_DE.utf8\r\n"
+  session_case "systemd's file and Debian's with a value of 311 bytes" 127 127 \
+    "$(unloadable_default "$default_line" "LANG=${long:0:64}...")" MANAGER "$default=LANG=$long\n" "$systemd=LANG=$long\n"
+  # Debian 13's: one file by two names.
+  session_case "Debian's file a link to systemd's" 1031 1031 "" MANAGER \
+    "$systemd=LANG=de_DE.UTF-8\n" "-$default" "RUN=ln -s ../locale.conf $default"
+  system_case "Debian's file a link to systemd's, with LC_ALL" 1036 1036 \
+    "locale-report: /etc/locale.conf: login sessions read it too, as /etc/default/locale, and get other locales from it than services (through systemd) do: they take them from $default_line" \
+    MANAGER "$systemd=LANG=de_DE.UTF-8\nLC_ALL=fr_FR.UTF-8\n" "-$default" "RUN=ln -s ../locale.conf $default"
+  if [ -n "$rules" ] && [ "$release" -lt 257 ]; then
+    session_case "Debian's file alone, systemd $release" 1031 1031 "" MANAGER "$default=LANG=de_DE.UTF-8\n"
+  else
+    session_case "Debian's file alone, systemd ${release:-not installed}" 1031 1031 \
+      "$(services_default "/etc/locale.conf: is missing" "$default_line")" MANAGER "$default=LANG=de_DE.UTF-8\n"
+  fi
+  session_case "an empty systemd's file beside Debian's" 1031 1031 \
+    "$(services_default "/etc/locale.conf: sets no locale for services" "$default_line")" MANAGER \
+    "$systemd=" "$default=LANG=de_DE.UTF-8\n"
   # The distribution's login locale script, of our own here, run over what
   # pam_env gives as a login shell runs it.
   local lang=profile.d/lang.sh
@@ -550,14 +625,38 @@ locale-report: $env_line: pam_env fails (Critical error - immediate abort): new 
     "$lang=[ \"\$LANG\" = de_DE.UTF-8 ] && LANG=ja_JP.UTF-8 && export LANG\n"
   login_case "a script that reads systemd's file, as Arch's" 1046 1046 "" "$fedora" \
     "$systemd=LANG=pt_BR.UTF-8\n" "profile.d/locale.sh=[ -n \"\$LANG\" ] || . /etc/locale.conf\nexport LANG\n"
-  login_case "LC_ALL from systemd's file, as Fedora's" 1036 1036 "$(disagree "/etc/$lang")" "$default=LANG=de_DE.UTF-8\n" \
-    "$systemd=LC_ALL=fr_FR.UTF-8\n" "$lang=. /etc/locale.conf\nexport LC_ALL\n"
+  login_case "LC_ALL from systemd's file, as Fedora's" 1036 1036 \
+    "$(services_default "/etc/locale.conf: sets no locale for services" "/etc/$lang")" MANAGER \
+    "$default=LANG=de_DE.UTF-8\n" "$systemd=LC_ALL=fr_FR.UTF-8\n" "$lang=. /etc/locale.conf\nexport LC_ALL\n"
   login_case "an unloadable LANG a script mends, as Ubuntu's" 127 127 "" "$default=LANG=xx_YY.UTF-8\n" \
     "profile.d/01-locale-fix.sh=[ -z \"\$(locale 2>&1 >/dev/null)\" ] || export LANG=C.UTF-8\n"
   local home
   home=$(getent passwd "$(id -u)" | cut -d: -f6)
   system_case "a script that reads the user's HOME" 1046 1046 "" "$default=LANG=de_DE.UTF-8\n" \
     "$lang=. \"\$HOME/.i18n\"\nexport LANG\n" "home/.i18n=LANG=pt_BR.UTF-8\n" "BIND=home:$home"
+  # Inside an ssh session, sshd's stack, as Debian's reads the user's
+  # ~/.pam_environment, which login's does not.
+  local sshd='session required pam_env.so user_readenv=1 envfile=/etc/default/locale\n'
+  local -a came_by_ssh=("$default=LANG=pt_BR.UTF-8\n" "pam.d/sshd=$sshd" "SU=$sshd"
+    "home/.pam_environment=LANG DEFAULT=ja_JP.UTF-8\n" "BIND=home:$home")
+  system_case "an ssh session: sshd's stack" 1041 1041 "" SSH "${came_by_ssh[@]}"
+  expect_eq "an ssh session: sshd's stack: what su gets from it" LANG=ja_JP.UTF-8 \
+    "$(isolated "$scratch/etc" "" env -i PATH=/usr/bin:/bin su -s /bin/sh root -c 'echo "LANG=$LANG"' 2>&1)"
+  # Where a setting of the user's that cannot be loaded came from: not from
+  # the session, where it does not set it (an ssh client's LC_CTYPE=UTF-8).
+  user_setting() {  # what, standard error, the program's environment...
+    expect_eq "$1" "$2" "$(isolated "$scratch/etc" "" env -i "${@:3}" "$program" </dev/null 2>&1 >/dev/null)"
+  }
+  user_setting "an ssh client's LC_CTYPE" "$(unloadable_unset ssh LC_CTYPE=UTF-8)" \
+    LANG=ja_JP.UTF-8 LC_CTYPE=UTF-8 "${session[@]}"
+  system_case "outside ssh: login's stack" 1046 1046 "" "${came_by_ssh[@]}"
+  user_setting "an LC_CTYPE of the user's own" "$(unloadable_unset "" LC_CTYPE=UTF-8)" \
+    LANG=pt_BR.UTF-8 LC_CTYPE=UTF-8
+  system_case "an LC_CTYPE of the system's" 127 127 "$(unloadable_default "$default_line" LC_CTYPE=UTF-8)" \
+    "$default=LANG=pt_BR.UTF-8\nLC_CTYPE=UTF-8\n"
+  user_setting "an LC_CTYPE of the system's, in the environment" \
+    "$(unloadable LC_CTYPE=UTF-8); new sessions get it from $default_line
+$(unloadable_default "$default_line" LC_CTYPE=UTF-8)" LANG=pt_BR.UTF-8 LC_CTYPE=UTF-8
   local without="the system lines show sessions without it"
   system_case "a script others may change" 1031 1031 \
     "locale-report: /etc/$lang: not run, since others than root may change it or a directory above it: $without" \
@@ -765,7 +864,7 @@ group_alias_file() {
     why=$(target_cannot_load "$3") && { echo "$1: $why"; return; }
     expect_eq "$1: the C library loads $3" "$(loaded "$3")" "$(loaded "$2")"
     if [ "$3" = C ]; then
-      expected=$(unloadable "LC_ALL=$2"; none "$2")
+      expected=$(unloadable_unset "" "LC_ALL=$2"; none "$2")
     else
       expected=$(run_with "$3" LC_ALL="$3")
     fi

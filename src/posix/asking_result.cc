@@ -69,7 +69,7 @@ bool ReadNote(const char* at, const char* end, CaptureNotes* notes) {
   const char* source = TakeText(&at, end);
   const char* value = source != nullptr ? TakeText(&at, end) : nullptr;
   const char* other = value != nullptr ? TakeText(&at, end) : nullptr;
-  if (other == nullptr || at != end || kind > kNoteUserUnknown ||
+  if (other == nullptr || at != end || kind > kLastNoteKind ||
       (variable != kNoVariable && variable >= kLocaleVariableCount)) {
     return false;
   }

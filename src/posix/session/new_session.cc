@@ -6,74 +6,63 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "posix/locale_notes.h"
-#include "posix/regular_file.h"
-#include "posix/session/locale_conf.h"
 #include "posix/session/login_profile.h"
 #include "posix/session/login_script.h"
 #include "posix/session/pam_env.h"
 #include "posix/session/pam_service.h"
+#include "posix/session/services_locale.h"
+#include "posix/text.h"
 
 namespace {
 
-const char kLoginService[] = "login";
-const char kSystemdLocaleConf[] = "/etc/locale.conf";
+// The way the user came in: sshd sets the credentials, then opens the
+// session; login (shadow's) opens the session, then sets the credentials,
+// and util-linux's sets them both before and after, which leaves the same.
+struct Service {
+  const char* name;
+  PamStackType first;
+};
+const Service kLogin = {"login", kPamSession};
+const Service kSshd = {"sshd", kPamAuth};
 
-const char* ValueOf(const LocaleSettings& settings, size_t variable) {
-  const char* value = settings.values[variable];
-  return value != nullptr ? value : "";
-}
-
-// The first category (or LANGUAGE) in which `a` and `b` name other locales;
-// kLocaleVariableCount where they agree.
-size_t FirstDifference(const LocaleSettings& a, const LocaleSettings& b) {
-  for (size_t i = 0; i < kLocaleVariableCount; ++i) {
-    if (kLocaleVariables[i].categoryMask == 0) continue;
-    const LocaleVariable category = static_cast<LocaleVariable>(i);
-    if (std::strcmp(CategoryLocale(a, category), CategoryLocale(b, category)) != 0) return i;
-  }
-  return std::strcmp(ValueOf(a, kLanguage), ValueOf(b, kLanguage)) == 0 ? kLocaleVariableCount
-                                                                        : kLanguage;
-}
-
-// What services get from systemd (which ignores LC_ALL there), noted where
-// it names other locales than login sessions get. PID 1 reads
-// /etc/locale.conf, or, on Debian, /etc/default/locale where there is none:
-// that one is what sessions read.
-void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
-  VariableStore services;
-  ClearVariables(&services);
-  int fd;
-  int result = OpenRegularFile(kSystemdLocaleConf, &fd);
-  if (result == 0) {
-    result = ReadLocaleConf(fd, &services);
-    close(fd);
-  }
-  if (result != 0) {
-    if (result != ENOENT) {
-      AddNote(notes, kNoteUnreadable, kSystemdLocaleConf, nullptr, nullptr, result, nullptr);
+// What new sessions of the user's kind do with each variable of the
+// environment whose locale cannot be loaded: where they do not set it, it
+// came from elsewhere, and where they set it alike, from what set it there.
+void NoteUserSettings(const SessionLedger& ledger, bool ssh, CaptureNotes* notes) {
+  for (size_t i = 0; i < notes->count; ++i) {
+    CaptureNote& note = notes->notes[i];
+    if (note.kind != kNoteUnloadable || note.source[0] != '\0') continue;
+    size_t variable = 0;
+    while (variable < kLocaleVariableCount && kLocaleVariables[variable].name != note.variable) {
+      ++variable;
     }
-    return;
+    if (variable == kLocaleVariableCount) continue;
+    const char* const session = ledger.values[variable];
+    const char* const own = getenv(note.variable);
+    if (session == nullptr) {
+      note.error = ssh ? kSshSessionsDoNotSet : kSessionsDoNotSet;
+    } else if (own != nullptr && std::strcmp(own, session) == 0 &&
+               ledger.origins[variable] != nullptr) {
+      note.error = kSessionsSetAlike;
+      CopyText(note.other, ledger.origins[variable], sizeof note.other);
+    } else {
+      note.error = kSessionsSetOtherwise;
+    }
   }
-  services.locale[kLcAll].value[0] = '\0';
-  const LocaleSettings session = SettingsOf(ledger);
-  const size_t difference = FirstDifference(SettingsOf(services), session);
-  if (difference == kLocaleVariableCount) return;
-  const size_t deciding = difference == kLanguage
-                              ? difference
-                              : DecidingVariable(session, static_cast<LocaleVariable>(difference));
-  const char* sessions = deciding < kLocaleVariableCount ? ledger.origins[deciding] : nullptr;
-  AddNote(notes, kNoteFilesDisagree, kSystemdLocaleConf, nullptr, nullptr, 0, sessions);
 }
 
 }  // namespace
 
 bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedger* ledger,
                     CaptureNotes* notes) {
+  const bool ssh = getenv("SSH_CONNECTION") != nullptr;
+  const Service& service = ssh ? kSshd : kLogin;
   PamEnvLines lines;
-  const bool known = ReadPamEnvLines(kSystemPamConfig, kLoginService, &lines, notes);
+  const bool known = ReadPamEnvLines(kSystemPamConfig, service.name, service.first, &lines, notes);
   if (known) {
     PamEnvRun run;
     AskPamEnv(lines, watcher, ledger, &run, notes);
@@ -87,6 +76,7 @@ bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedge
     ClearLedger(ledger);
     return true;
   }
+  NoteUserSettings(*ledger, ssh, notes);
   NoteServicesLocale(*ledger, notes);
   const LocaleSettings settings = SettingsOf(*ledger);
   const Unloadable unloadable = FindUnloadable(settings);

@@ -26,6 +26,12 @@ namespace {
 
 const char kLibpam[] = "libpam.so.0";
 
+// What a line's module is called for: a session line's pam_open_session, an
+// auth line's pam_setcred, and the pam_authenticate before it.
+enum ModuleFunctionKind { kOpenSession, kSetCredentials, kAuthenticate, kModuleFunctionCount };
+const char* const kModuleFunctions[] = {"pam_sm_open_session", "pam_sm_setcred",
+                                        "pam_sm_authenticate"};
+
 }  // namespace
 
 // pam_env asks libpam for the user's entry, for @{HOME}, @{SHELL} and
@@ -74,11 +80,11 @@ struct Libpam {
   decltype(&pam_getenv) getenv;
   void* library;
   char securityDirectory[PATH_MAX];
-  // The module of the last line, its path, and its functions for session
-  // and auth lines, each looked up once.
+  // The module of the last line, its path, and its functions, each looked
+  // up once.
   void* module;
   char modulePath[PATH_MAX];
-  void* functions[2];
+  void* functions[kModuleFunctionCount];
 };
 
 int NoConversation(int, const pam_message**, pam_response**, void*) { return PAM_CONV_ERR; }
@@ -143,9 +149,10 @@ int StartHandle(const Libpam& libpam, PamEnvHearing* hearing, pam_handle_t** han
 using ModuleFunction = int (*)(pam_handle_t*, int, int, const char**);
 
 // Loads the line's module as libpam would, its path in modulePath (the
-// handle kept for the next line of the same module); nullptr, with why in
-// `why`, where it cannot be.
-ModuleFunction LoadModule(Libpam* libpam, const PamEnvLine& line, const char** why) {
+// handle kept for the next line of the same module), and its function of
+// `kind`; nullptr, with why in `why`, where it cannot be.
+ModuleFunction LoadModule(Libpam* libpam, const PamEnvLine& line, ModuleFunctionKind kind,
+                          const char** why) {
   const char* module = line.module;
   const char* directory = module[0] == '/' ? "" : libpam->securityDirectory;
   const size_t directoryLength = std::strlen(directory);
@@ -163,17 +170,14 @@ ModuleFunction LoadModule(Libpam* libpam, const PamEnvLine& line, const char** w
     std::memcpy(path, directory, directoryLength);
     std::memcpy(path + directoryLength, module, moduleLength + 1);
     libpam->module = dlopen(path, RTLD_LAZY | RTLD_LOCAL);
-    libpam->functions[kPamSession] = libpam->functions[kPamAuth] = nullptr;
+    for (void*& function : libpam->functions) function = nullptr;
   }
   if (libpam->module == nullptr) {
     *why = LoadError();
     return nullptr;
   }
-  void*& function = libpam->functions[line.type];
-  if (function == nullptr) {
-    function =
-        dlsym(libpam->module, line.type == kPamSession ? "pam_sm_open_session" : "pam_sm_setcred");
-  }
+  void*& function = libpam->functions[kind];
+  if (function == nullptr) function = dlsym(libpam->module, kModuleFunctions[kind]);
   if (function == nullptr) *why = LoadError();
   return reinterpret_cast<ModuleFunction>(function);
 }
@@ -202,28 +206,55 @@ void AskPamEnv(const PamEnvLines& lines, const SourceWatcher& watcher, SessionLe
   run->libpam = libpam.library;
   run->handle = handle;
   char* const line = run->hearing.line;
+  // The first auth line that fails only logins without a password, noted
+  // where no line fails them all.
+  char passwordless[kNoteTextMax + 1] = "";
+  int passwordlessResult = PAM_SUCCESS;
   for (size_t i = 0; i < lines.count; ++i) {
     const PamEnvLine& entry = lines.lines[i];
     DescribePamEnvLine(entry, line, sizeof run->hearing.line);
     watcher.started(watcher.context, line);
     run->hearing.notes = notes;
-    const ModuleFunction function = LoadModule(&libpam, entry, &why);
+    const ModuleFunctionKind kind = entry.type == kPamSession ? kOpenSession : kSetCredentials;
+    const ModuleFunction function = LoadModule(&libpam, entry, kind, &why);
     const int result = function == nullptr
                            ? PAM_MODULE_UNKNOWN
-                           : function(handle, entry.type == kPamSession ? 0 : PAM_ESTABLISH_CRED,
+                           : function(handle, kind == kOpenSession ? 0 : PAM_ESTABLISH_CRED,
                                       static_cast<int>(entry.argumentCount), entry.arguments);
     run->hearing.notes = nullptr;
     for (size_t variable = 0; variable < kLocaleVariableCount; ++variable) {
       RecordValue(ledger, variable, libpam.getenv(handle, kLocaleVariables[variable].name), line);
     }
-    if (PamControlFails(entry.control, result)) {
-      AddNote(notes, kNoteLoginRefused, result != PAM_MODULE_UNKNOWN ? line : libpam.modulePath,
-              nullptr, ResultText(libpam, handle, result), 0, nullptr);
-      break;
+    if (!PamControlFails(entry.control, result)) {
+      if (result == PAM_MODULE_UNKNOWN && !entry.quietIfMissing) {
+        AddNote(notes, kNoteNotLoaded, libpam.modulePath, nullptr, why, 0, nullptr);
+      }
+      continue;
     }
-    if (result == PAM_MODULE_UNKNOWN && !entry.quietIfMissing) {
-      AddNote(notes, kNoteNotLoaded, libpam.modulePath, nullptr, why, 0, nullptr);
+    // Where pam_authenticate ran first, libpam freezes the auth chain: it
+    // judges each auth line's pam_setcred by what the module's authenticate
+    // returned (pam_env's: PAM_IGNORE). So only a login that skips it (no
+    // password) meets this failure; the module is asked what it returns.
+    if (function != nullptr && entry.type == kPamAuth) {
+      const ModuleFunction authenticate = LoadModule(&libpam, entry, kAuthenticate, &why);
+      if (authenticate != nullptr &&
+          !PamControlFails(
+              entry.control,
+              authenticate(handle, 0, static_cast<int>(entry.argumentCount), entry.arguments))) {
+        if (passwordless[0] == '\0') {
+          CopyText(passwordless, line, sizeof passwordless);
+          passwordlessResult = result;
+        }
+        continue;
+      }
     }
+    AddNote(notes, kNoteLoginRefused, result != PAM_MODULE_UNKNOWN ? line : libpam.modulePath,
+            nullptr, ResultText(libpam, handle, result), 0, nullptr);
+    return;
+  }
+  if (passwordless[0] != '\0') {
+    AddNote(notes, kNotePasswordlessRefused, passwordless, nullptr,
+            ResultText(libpam, handle, passwordlessResult), 0, nullptr);
   }
 }
 

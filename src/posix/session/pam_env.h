@@ -24,12 +24,13 @@ struct PamEnvRun {
 // runs the report: libpam and the module are loaded as libpam would load
 // them (libpam.so.0; a module named without a path from the security/
 // directory beside it), and each line is called once, in turn, with its
-// arguments, on one PAM handle, as login calls it (its session lines, then
-// its auth lines). Loads nothing where there are no lines. Each locale
-// variable a line changes goes into `ledger`, with the line as its origin.
-// Notes a library or module that cannot be loaded (the session goes
-// without it), a line whose failure fails the login (no later line runs
-// then), and what pam_env says as it runs, but for its debug lines: its
+// arguments, on one PAM handle, in the order of `lines`. Loads nothing
+// where there are no lines. Each locale variable a line changes goes into
+// `ledger`, with the line as its origin. Notes a library or module that
+// cannot be loaded (the session goes without it), a line whose failure
+// fails the login (no later line runs then), or, where only auth lines
+// fail and libpam lets a login with a password past them, the first of
+// those, and what pam_env says as it runs, but for its debug lines: its
 // messages come here, not to the system log (see pam_vsyslog()). The handle
 // is never ended, which would make libpam audit a login that never was.
 void AskPamEnv(const PamEnvLines& lines, const SourceWatcher& watcher, SessionLedger* ledger,

@@ -309,8 +309,8 @@ int ReadFile(Reading* reading, const char* name, Whose whose, int filter, int de
 
 }  // namespace
 
-bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* lines,
-                     CaptureNotes* notes) {
+bool ReadPamEnvLines(const PamConfig& config, const char* service, PamStackType first,
+                     PamEnvLines* lines, CaptureNotes* notes) {
   Reading reading;
   reading.config = &config;
   reading.service = service;
@@ -341,7 +341,7 @@ bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* 
   }
 
   // Each line is handed on, or given back.
-  for (const PamStackType type : {kPamSession, kPamAuth}) {
+  for (const PamStackType type : {first, first == kPamSession ? kPamAuth : kPamSession}) {
     const Whose whose = reading.of[kServiceLines].ofType[type] > 0 ? kServiceLines : kOtherLines;
     for (Whose from : {kServiceLines, kOtherLines}) {
       PamEnvLines& taken = reading.of[from].pamEnv;

@@ -10,8 +10,8 @@ enum PamStackType { kPamSession, kPamAuth };
 // One pam_env line of a PAM stack, its words as libpam splits them, each
 // taken once.
 struct PamEnvLine {
-  // Session lines run when login opens the session (pam_open_session), auth
-  // lines when it sets the credentials (pam_setcred).
+  // Session lines run when the session is opened (pam_open_session), auth
+  // lines when the credentials are set (pam_setcred).
   PamStackType type;
   // A '-' before its type: libpam says nothing where its module is missing.
   bool quietIfMissing;
@@ -25,7 +25,7 @@ struct PamEnvLine {
   char* words;
 };
 
-// In login's order: the session lines, then the auth lines; as many as the
+// In the order the service runs them (see ReadPamEnvLines); as many as the
 // stack has.
 struct PamEnvLines {
   PamEnvLine* lines;
@@ -57,8 +57,9 @@ extern const PamConfig kSystemPamConfig;
 // each file that is there but cannot be read, or has a line too long to
 // keep, and returns false where the service's own file is such a file: the
 // lines cannot be known then. A line behind a jump is taken as written.
-bool ReadPamEnvLines(const PamConfig& config, const char* service, PamEnvLines* lines,
-                     CaptureNotes* notes);
+// The lines of type `first` come first, as the service calls them first.
+bool ReadPamEnvLines(const PamConfig& config, const char* service, PamStackType first,
+                     PamEnvLines* lines, CaptureNotes* notes);
 
 // Gives back what ReadPamEnvLines() took.
 void FreePamEnvLines(PamEnvLines* lines);

@@ -5,8 +5,9 @@
 
 #include "posix/locale_variables.h"
 
-// The longest value kept; no locale name comes near it.
-const size_t kVariableValueMax = 255;
+// The longest value kept: as long as a line of the file may be, so that
+// nothing is cut.
+const size_t kVariableValueMax = 1023;
 
 struct StoredValue {
   // "" where the variable is not set, or set to nothing.

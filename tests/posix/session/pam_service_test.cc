@@ -157,7 +157,7 @@ TEST(PamStack, RunsAsLibpamRunsIt) {
     const PamConfig config = {directories, 2, nullptr};
     CaptureNotes notes = {};
     PamEnvLines lines;
-    ASSERT_TRUE(ReadPamEnvLines(config, "login", &lines, &notes)) << c.what;
+    ASSERT_TRUE(ReadPamEnvLines(config, "login", kPamSession, &lines, &notes)) << c.what;
     SessionLedger session = {};
     PamEnvRun run;
     AskPamEnv(lines, {[](void*, const char*) {}, nullptr}, &session, &run, &notes);

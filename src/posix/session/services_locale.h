@@ -1,0 +1,33 @@
+#ifndef LOCALE_REPORT_POSIX_SESSION_SERVICES_LOCALE_H_
+#define LOCALE_REPORT_POSIX_SESSION_SERVICES_LOCALE_H_
+
+#include <cstddef>
+
+#include "capture.h"
+#include "posix/session/ledger.h"
+
+// What the service manager gives services, beside what new sessions get
+// (`ledger`): noted where the two load other locales. Only where systemd
+// runs (/run/systemd/system, its own test), which reads /etc/locale.conf;
+// where that is missing, /etc/default/locale if the installed systemd's
+// release falls back to it; where neither sets a locale, the LANG it was
+// built to give.
+void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes);
+
+// The rules of an installed systemd, read off the read-only data of its
+// shared library (an ELF file of this machine's byte order).
+struct ManagerRules {
+  // It reads /etc/default/locale where /etc/locale.conf is missing.
+  bool readsDefaultLocale;
+  // The LANG services get where no file sets a locale; "" for none ("C").
+  char defaultLang[64];
+};
+
+// The rules `wanted`, each looked for only where wanted (the rest left
+// false, ""); false where `bytes` are not such a library.
+const unsigned kFallbackRule = 1;
+const unsigned kDefaultLangRule = 2;
+bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
+                      ManagerRules* rules);
+
+#endif  // LOCALE_REPORT_POSIX_SESSION_SERVICES_LOCALE_H_
