@@ -31,27 +31,27 @@ void PrintNote(const CaptureNote& note) {
     std::fprintf(stderr, "%s: ", ToTerminalText(note.source, kTerminalTextLongest).bytes);
   }
   switch (note.kind) {
-    case kNoteUnloadable:
-      std::fprintf(
-          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale", note.variable,
-          ToTerminalText(note.value).bytes,
-          fromFile ? "new sessions" : "programs that load their whole locale from the environment");
+    case kNoteUnloadable: {
       // Where an environment's setting came from, as new sessions tell.
-      if (fromFile) {
-        // The file is where it came from.
-      } else if (note.error == kSessionsDoNotSet) {
-        std::fputs("; new sessions here do not set it", stderr);
-      } else if (note.error == kSshSessionsDoNotSet) {
-        std::fputs(
+      const char* came = "";
+      const char* origin = "";
+      if (!fromFile && note.error == kSessionsDoNotSet) {
+        came = "; new sessions here do not set it";
+      } else if (!fromFile && note.error == kSshSessionsDoNotSet) {
+        came =
             "; new ssh sessions here do not set it: it came from the ssh client (SendEnv) or a "
-            "shell start-up file",
-            stderr);
-      } else if (note.error == kSessionsSetAlike) {
-        std::fprintf(stderr, "; new sessions get it from %s",
-                     ToTerminalText(note.other, kTerminalTextLongest).bytes);
+            "shell start-up file";
+      } else if (!fromFile && note.error == kSessionsSetAlike) {
+        came = "; new sessions get it from ";
+        origin = note.other;
       }
-      std::fputc('\n', stderr);
+      std::fprintf(
+          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale%s%s\n", note.variable,
+          ToTerminalText(note.value).bytes,
+          fromFile ? "new sessions" : "programs that load their whole locale from the environment",
+          came, ToTerminalText(origin, kTerminalTextLongest).bytes);
       break;
+    }
     case kNoteUnreadable:
       std::fprintf(stderr, "cannot be read: %s\n",
                    note.error == kNotRegularFile ? "not a regular file"

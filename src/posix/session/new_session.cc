@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "posix/locale_notes.h"
@@ -33,6 +32,7 @@ const Service kSshd = {"sshd", kPamAuth};
 // environment whose locale cannot be loaded: where they do not set it, it
 // came from elsewhere, and where they set it alike, from what set it there.
 void NoteUserSettings(const SessionLedger& ledger, bool ssh, CaptureNotes* notes) {
+  const LocaleSettings environment = EnvironmentSettings();
   for (size_t i = 0; i < notes->count; ++i) {
     CaptureNote& note = notes->notes[i];
     if (note.kind != kNoteUnloadable || note.source[0] != '\0') continue;
@@ -42,7 +42,7 @@ void NoteUserSettings(const SessionLedger& ledger, bool ssh, CaptureNotes* notes
     }
     if (variable == kLocaleVariableCount) continue;
     const char* const session = ledger.values[variable];
-    const char* const own = getenv(note.variable);
+    const char* const own = environment.values[variable];
     if (session == nullptr) {
       note.error = ssh ? kSshSessionsDoNotSet : kSessionsDoNotSet;
     } else if (own != nullptr && std::strcmp(own, session) == 0 &&
@@ -55,11 +55,20 @@ void NoteUserSettings(const SessionLedger& ledger, bool ssh, CaptureNotes* notes
   }
 }
 
+// sshd sets SSH_CONNECTION in the sessions it opens (looked for without
+// getenv(), which the program would bind at every start).
+bool CameBySsh() {
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (AfterPrefix(*entry, "SSH_CONNECTION=") != nullptr) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedger* ledger,
                     CaptureNotes* notes) {
-  const bool ssh = getenv("SSH_CONNECTION") != nullptr;
+  const bool ssh = CameBySsh();
   const Service& service = ssh ? kSshd : kLogin;
   PamEnvLines lines;
   const bool known = ReadPamEnvLines(kSystemPamConfig, service.name, service.first, &lines, notes);

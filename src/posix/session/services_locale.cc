@@ -80,12 +80,32 @@ int ReadServicesFile(const char* path, VariableStore* services) {
   return result;
 }
 
+bool Mentions(const char* text, const char* name) {
+  for (const char* at = text; (at = std::strchr(at, name[0])) != nullptr; ++at) {
+    if (AfterPrefix(at, name) != nullptr) return true;
+  }
+  return false;
+}
+
 bool SameFile(const char* a, const char* b) {
   struct stat first;
   struct stat second;
   return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
          first.st_ino == second.st_ino;
 }
+
+// The release of a file of systemd's shared library
+// ("libsystemd-shared-252.so"); 0 for another file.
+unsigned long SharedLibraryRelease(const char* name) {
+  const char* digits = AfterPrefix(name, kSharedLibrary);
+  unsigned long release = 0;
+  for (; digits != nullptr && IsAsciiDigit(*digits) && release < 1000000; ++digits) {
+    release = release * 10 + static_cast<unsigned long>(*digits - '0');
+  }
+  return digits != nullptr && std::strcmp(digits, ".so") == 0 ? release : 0;
+}
+
+int IsSharedLibrary(const dirent* entry) { return SharedLibraryRelease(entry->d_name) > 0; }
 
 // The installed systemd's shared library, the one of the latest release,
 // beside the C library (Debian's /usr/lib/x86_64-linux-gnu/systemd), or in
@@ -94,38 +114,33 @@ void FindSharedLibrary(char* path, size_t size) {
   path[0] = '\0';
   char directories[2][PATH_MAX] = {"", "/usr/lib/systemd"};
   // The C library's directory, from the loader, which knows it (dladdr()
-  // would walk its symbols for it).
+  // would walk its symbols for it); the C library stays loaded whatever.
   void* libc = dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD);
-  if (libc != nullptr) {
-    char origin[PATH_MAX];
-    const size_t length = dlinfo(libc, RTLD_DI_ORIGIN, origin) == 0 ? std::strlen(origin) : 0;
-    if (length > 0 && length + sizeof "/systemd" <= sizeof directories[0]) {
-      std::memcpy(directories[0], origin, length);
-      std::memcpy(directories[0] + length, "/systemd", sizeof "/systemd");
-    }
-    dlclose(libc);
+  char origin[PATH_MAX];
+  const size_t length =
+      libc != nullptr && dlinfo(libc, RTLD_DI_ORIGIN, origin) == 0 ? std::strlen(origin) : 0;
+  if (length > 0 && length + sizeof "/systemd" <= sizeof directories[0]) {
+    std::memcpy(directories[0], origin, length);
+    std::memcpy(directories[0] + length, "/systemd", sizeof "/systemd");
   }
-  unsigned long latest = 0;
   for (const char* directory : directories) {
-    if (directory[0] == '\0') continue;
-    DIR* entries = opendir(directory);
-    if (entries == nullptr) continue;
-    while (const dirent* entry = readdir(entries)) {
-      const char* release = AfterPrefix(entry->d_name, kSharedLibrary);
-      char* end;
-      const unsigned long number = release != nullptr ? std::strtoul(release, &end, 10) : 0;
+    dirent** entries;
+    const int count =
+        directory[0] != '\0' ? scandir(directory, &entries, IsSharedLibrary, nullptr) : -1;
+    unsigned long latest = 0;
+    for (int i = 0; i < count; ++i) {
+      const char* name = entries[i]->d_name;
       const size_t directoryLength = std::strlen(directory);
-      const size_t nameLength = std::strlen(entry->d_name);
-      if (number <= latest || std::strcmp(end, ".so") != 0 ||
-          directoryLength + 1 + nameLength >= size) {
-        continue;
+      const size_t nameLength = std::strlen(name);
+      if (SharedLibraryRelease(name) > latest && directoryLength + 1 + nameLength < size) {
+        latest = SharedLibraryRelease(name);
+        std::memcpy(path, directory, directoryLength);
+        path[directoryLength] = '/';
+        std::memcpy(path + directoryLength + 1, name, nameLength + 1);
       }
-      latest = number;
-      std::memcpy(path, directory, directoryLength);
-      path[directoryLength] = '/';
-      std::memcpy(path + directoryLength + 1, entry->d_name, nameLength + 1);
+      std::free(entries[i]);
     }
-    closedir(entries);
+    if (count >= 0) std::free(entries);
     if (latest > 0) return;
   }
 }
@@ -210,21 +225,17 @@ bool FindReadOnlyData(const unsigned char* bytes, size_t size, size_t* offset, s
 
 // The next whole string of the strings from `data` to `end` (one with a
 // NUL before it, or the first), from `from` on, that starts with `start`;
-// nullptr where there is none. Found by memmem(), or, for a short start, by
-// the place of its byte `rare`, which memchr() finds faster than memmem()
-// finds a short needle.
+// nullptr where there is none. Found by the place of its byte `rare`, one
+// that few strings have: memchr() is quick.
 const char* FindString(const char* data, const char* from, const char* end, const char* start,
                        size_t rare) {
   const size_t startLength = std::strlen(start);
-  const bool byByte = rare < startLength;
-  for (from += byByte ? rare : 0; from < end;) {
-    const size_t left = static_cast<size_t>(end - from);
-    const void* found =
-        byByte ? std::memchr(from, start[rare], left) : memmem(from, left, start, startLength);
+  for (from += rare; from < end;) {
+    const void* found = std::memchr(from, start[rare], static_cast<size_t>(end - from));
     if (found == nullptr) return nullptr;
-    const char* hit = static_cast<const char*>(found) - (byByte ? rare : 0);
+    const char* hit = static_cast<const char*>(found) - rare;
     from = static_cast<const char*>(found) + 1;
-    if (hit >= data && static_cast<size_t>(end - hit) >= startLength &&
+    if (static_cast<size_t>(end - hit) >= startLength &&
         std::memcmp(hit, start, startLength) == 0 && (hit == data || hit[-1] == '\0')) {
       return hit;
     }
@@ -243,9 +254,8 @@ bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
   const char* const end = data + length;
   // Debian's systemd before release 257 reads /etc/default/locale where
   // /etc/locale.conf is missing; its name is in the data only then.
-  const char* fallback = (wanted & kFallbackRule) != 0
-                             ? FindString(data, data, end, kDefaultLocale, SIZE_MAX)
-                             : nullptr;
+  const char* fallback =
+      (wanted & kFallbackRule) != 0 ? FindString(data, data, end, kDefaultLocale, 0) : nullptr;
   rules->readsDefaultLocale = fallback != nullptr &&
                               static_cast<size_t>(end - fallback) > sizeof kDefaultLocale - 1 &&
                               fallback[sizeof kDefaultLocale - 1] == '\0';
@@ -313,8 +323,7 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   }
   // One file by two names is one file, which sessions read otherwise.
   const bool oneFile = sessions != nullptr && file == kLocaleConf &&
-                       std::strstr(sessions, kDefaultLocale) != nullptr &&
-                       SameFile(kLocaleConf, kDefaultLocale);
+                       Mentions(sessions, kDefaultLocale) && SameFile(kLocaleConf, kDefaultLocale);
   AddNote(notes, kNoteFilesDisagree, file, nullptr, oneFile ? kDefaultLocale : nullptr, 0,
           sessions);
 }
