@@ -20,14 +20,13 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 [ "$(id -u)" -eq 0 ] || skip "needs root, for debootstrap and chroot"
 command -v debootstrap >/dev/null || skip "debootstrap (Debian: debootstrap) is not installed"
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
-# What each release's tests need beyond minbase: its locales; on trixie
-# its login, and systemd, whose rules the services note reads.
-packages=locales,locales-all
-[ "$suite" = bullseye ] || packages+=,login,systemd
-marker=$root/usr/share/locale/locale.alias
-[ "$suite" = bullseye ] || marker=$root/usr/lib/systemd/systemd
+# What each release's tests need beyond minbase: its locales, and pgrep;
+# on trixie its login, and systemd, whose rules the services note reads.
+packages=locales,locales-all,procps
+markers=("$root/usr/bin/pgrep")
+[ "$suite" = bullseye ] || { packages+=,login,systemd; markers+=("$root/usr/lib/systemd/systemd"); }
 
-if [ ! -e "$marker" ]; then
+if ! ls "${markers[@]}" >/dev/null 2>&1; then
   rm -rf "$root"
   debootstrap --variant=minbase --include="$packages" "$suite" "$root" "$mirror" >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; echo "debootstrap $suite from $mirror failed"; exit 1; }

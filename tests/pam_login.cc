@@ -2,16 +2,40 @@
 // to: the PAM service SERVICE for USER, with a password (pam_authenticate,
 // then pam_setcred) or without one, as login -f, autologin and ssh keys
 // (pam_setcred alone); then pam_open_session. Prints "accepted", or the
-// call that refused the login and why, with status 1.
+// call that refused the login and why, with status 1. What the modules
+// would tell the system log, but for debug and information lines, goes to
+// standard error as "pam_login: says: MESSAGE", so that the tests hold the
+// report's notes to what pam_env itself says.
 //   pam_login SERVICE USER password|nopassword
 // libpam is loaded as the report loads it, so that the test binary needs
 // no library to link against.
 
 #include <dlfcn.h>
 #include <security/pam_appl.h>
+#include <syslog.h>
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+extern "C" void pam_vsyslog(const pam_handle_t*, int priority, const char* format,
+                            va_list arguments) {
+  if (LOG_PRI(priority) > LOG_NOTICE) return;
+  // For a %m of the message.
+  const int error = errno;
+  char message[1024];
+  errno = error;
+  std::vsnprintf(message, sizeof message, format, arguments);
+  std::fprintf(stderr, "pam_login: says: %s\n", message);
+}
+
+extern "C" void pam_syslog(const pam_handle_t* handle, int priority, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  pam_vsyslog(handle, priority, format, arguments);
+  va_end(arguments);
+}
 
 namespace {
 
