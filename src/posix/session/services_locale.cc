@@ -30,10 +30,11 @@ const char kLocaleConf[] = "/etc/locale.conf";
 const char kDefaultLocale[] = "/etc/default/locale";
 const char kSharedLibrary[] = "libsystemd-shared-";
 
-// The locale of `category` that `name` loads: the C library keeps each
-// locale it has loaded once, so two names of one locale (its codeset written
-// otherwise, a CR after it) load the same data. A name that cannot be loaded
-// leaves programs in "C".
+// Whether `a` and `b` load one locale for `category`: the C library keeps
+// a locale it has loaded once while it is in use, so two names of one locale
+// (its codeset written otherwise, a CR after it) loaded side by side share
+// their data. A name that cannot be loaded leaves programs in "C". Without
+// the GNU C library, names are compared.
 bool SameLocale(LocaleVariable category, const char* a, const char* b) {
   if (std::strcmp(a, b) == 0) return true;
 #ifdef __GLIBC__
