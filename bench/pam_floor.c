@@ -1,8 +1,9 @@
 /* The least a program can do to report what the report reports: load the
  * user's locale and read its codeset, as `locale` does, then ask the
  * installed pam_env what a new login of the user who runs it gets, for
- * Debian's two lines of the login stack, and read the environment back.
- * bench/run.sh builds it. */
+ * Debian's two lines of the login stack, read the environment back, and
+ * load the session's LANG once, to know that it loads, where it is not the
+ * user's locale. bench/run.sh builds it. */
 
 #include <dlfcn.h>
 #include <langinfo.h>
@@ -10,6 +11,7 @@
 #include <pwd.h>
 #include <security/pam_appl.h>
 #include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 static int no_conversation(int count, const struct pam_message** messages,
@@ -19,7 +21,7 @@ static int no_conversation(int count, const struct pam_message** messages,
 }
 
 int main(void) {
-  setlocale(LC_ALL, "");
+  const char* user_locale = setlocale(LC_ALL, "");
   const char* codeset = nl_langinfo(CODESET);
   void* libpam = dlopen("libpam.so.0", RTLD_LAZY);
   void* pam_env = dlopen(SECURITY_DIRECTORY "/pam_env.so", RTLD_LAZY);
@@ -41,6 +43,15 @@ int main(void) {
   open_session(handle, 0, 1, first);
   open_session(handle, 0, 2, second);
   char** environment = getenvlist(handle);
+  for (char** entry = environment; entry != NULL && *entry != NULL; ++entry) {
+    if (strncmp(*entry, "LANG=", 5) != 0) continue;
+    const char* lang = *entry + 5;
+    if (user_locale == NULL || strcmp(lang, user_locale) != 0) {
+      locale_t loaded = newlocale(LC_ALL_MASK, lang, (locale_t)0);
+      if (loaded == (locale_t)0) return 1;
+      freelocale(loaded);
+    }
+  }
   printf("%s %s\n", codeset, environment != NULL && environment[0] != NULL ? environment[0] : "");
   return 0;
 }
