@@ -18,7 +18,10 @@ set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET ${LOCALE_REPORT_TRIPLET})
 set(CMAKE_CXX_COMPILER_TARGET ${LOCALE_REPORT_TRIPLET})
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -static-libgcc -static-libstdc++")
+# Only the libraries the program takes a symbol of: the C++ driver names
+# libm, which the program never calls, and each library more is one more
+# to load and to search for every import at start.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -static-libgcc -static-libstdc++ -Wl,--as-needed")
 # Libraries and headers from the sysroot alone; programs from this machine.
 set(CMAKE_FIND_ROOT_PATH "${LOCALE_REPORT_SYSROOT}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
