@@ -2,6 +2,8 @@
 
 #include <locale.h>
 
+#include <cstring>
+
 #include "posix/text.h"
 
 void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, const char* variable,
@@ -26,19 +28,50 @@ void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, cons
   CopyText(note.other, other, sizeof note.other);
 }
 
+namespace {
+
+// Whether the locale `name` loads for every category of `mask`.
+bool Loads(int mask, const char* name) {
+  const locale_t loaded = newlocale(mask, name, nullptr);
+  if (loaded == nullptr) return false;
+  freelocale(loaded);
+  return true;
+}
+
+}  // namespace
+
 Unloadable FindUnloadable(const LocaleSettings& settings) {
-  Unloadable found = {};
+  // The categories each variable decides.
+  int masks[kLocaleVariableCount] = {};
   for (size_t category = 0; category < kLocaleVariableCount; ++category) {
     const int mask = kLocaleVariables[category].categoryMask;
     if (mask == 0) continue;
     const size_t variable = DecidingVariable(settings, static_cast<LocaleVariable>(category));
-    if (variable == kLocaleVariableCount || found.variables[variable]) continue;
-    const locale_t loaded = newlocale(mask, settings.values[variable], nullptr);
-    if (loaded == nullptr) {
-      found.variables[variable] = true;
-      ++found.count;
-    } else {
-      freelocale(loaded);
+    if (variable < kLocaleVariableCount) masks[variable] |= mask;
+  }
+  // Each locale named is loaded once, for every category that names it: a
+  // load for a dozen categories costs little more than for one. Only where
+  // it fails is each variable that names it loaded on its own, to say which.
+  Unloadable found = {};
+  bool checked[kLocaleVariableCount] = {};
+  for (size_t variable = 0; variable < kLocaleVariableCount; ++variable) {
+    if (masks[variable] == 0 || checked[variable]) continue;
+    const char* name = settings.values[variable];
+    int mask = 0;
+    size_t namers = 0;
+    for (size_t other = variable; other < kLocaleVariableCount; ++other) {
+      if (masks[other] == 0 || std::strcmp(settings.values[other], name) != 0) continue;
+      mask |= masks[other];
+      ++namers;
+    }
+    const bool loads = Loads(mask, name);
+    for (size_t other = variable; other < kLocaleVariableCount; ++other) {
+      if (masks[other] == 0 || std::strcmp(settings.values[other], name) != 0) continue;
+      checked[other] = true;
+      if (!loads && (namers == 1 || !Loads(masks[other], name))) {
+        found.variables[other] = true;
+        ++found.count;
+      }
     }
   }
   return found;

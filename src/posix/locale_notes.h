@@ -12,8 +12,10 @@ void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, cons
              const char* value, int error, const char* other);
 
 // The variables whose locale the C library cannot load for a category that
-// takes its locale from them. Each category is loaded apart from the
-// program's own locale (newlocale), which stays as it was.
+// takes its locale from them. Each locale is loaded apart from the
+// program's own (newlocale), which stays as it was, once for all the
+// categories that name it, and again for each variable only where that
+// fails.
 struct Unloadable {
   bool variables[kLocaleVariableCount];
   size_t count;

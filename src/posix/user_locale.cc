@@ -28,7 +28,9 @@ void ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
   const locale_t loaded = newlocale(LC_ALL_MASK, "", nullptr);
   if (loaded == nullptr) NoteUnloadable(environment, FindUnloadable(environment), nullptr, notes);
   Take(user, loaded);
-  if (loaded != nullptr) freelocale(loaded);
+  // Not given back: the C library keeps a locale's files only while a
+  // locale holds them, and a later load of the same locale from the same
+  // place (the session's, where LOCPATH played no part) finds them loaded.
 }
 
 void CUserLocale(UserLocale* user) { Take(user, nullptr); }

@@ -14,7 +14,8 @@ struct UserLocale {
 // Loads it: every category, or none where one cannot be loaded, which
 // leaves them all "C", as the C library does; notes each variable of the
 // environment whose locale cannot be loaded. It is loaded apart, so that
-// the program's own locale stays "C".
+// the program's own locale stays "C", and kept loaded for the rest of the
+// process (the asking child's, which is short).
 void ReadUserLocale(UserLocale* user, CaptureNotes* notes);
 
 // What a user locale that cannot be known is: "C".
