@@ -66,12 +66,15 @@ void Started(void* context, const char* source) {
   SessionLedger ledger = {};
   const SourceWatcher watcher = {Started, &writer};
   UserLocale user;
-  ReadUserLocale(&user, &notes);
+  // What the user's environment names, as the session's check sees it.
+  const LocaleSettings environment = EnvironmentSettings();
+  const bool fromSystem = ReadUserLocale(&user, &notes);
   AddUserLocale(&writer.out, user);
   WriteAll(fd, writer.out.bytes, writer.out.length);
   // A new session has no LOCPATH: its locales come from the system alone.
   unsetenv("LOCPATH");
-  const bool loadable = ReadNewSession(watcher, deadline - kChildMarginMs, &ledger, &notes);
+  const bool loadable = ReadNewSession(watcher, deadline - kChildMarginMs, &ledger, &notes,
+                                       fromSystem ? &environment : nullptr);
   writer.out.length = 0;
   for (size_t i = 0; i < notes.count; ++i) AddNoteRecord(&writer.out, notes.notes[i]);
   for (size_t i = 0; i < kLocaleVariableCount; ++i) {

@@ -40,13 +40,18 @@ bool Loads(int mask, const char* name) {
 
 }  // namespace
 
-Unloadable FindUnloadable(const LocaleSettings& settings) {
-  // The categories each variable decides.
+Unloadable FindUnloadable(const LocaleSettings& settings, const LocaleSettings* loaded) {
+  // The categories each variable decides, but those known to load.
   int masks[kLocaleVariableCount] = {};
   for (size_t category = 0; category < kLocaleVariableCount; ++category) {
     const int mask = kLocaleVariables[category].categoryMask;
     if (mask == 0) continue;
-    const size_t variable = DecidingVariable(settings, static_cast<LocaleVariable>(category));
+    const LocaleVariable which = static_cast<LocaleVariable>(category);
+    if (loaded != nullptr &&
+        std::strcmp(CategoryLocale(settings, which), CategoryLocale(*loaded, which)) == 0) {
+      continue;
+    }
+    const size_t variable = DecidingVariable(settings, which);
     if (variable < kLocaleVariableCount) masks[variable] |= mask;
   }
   // Each locale named is loaded once, for every category that names it: a

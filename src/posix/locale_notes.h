@@ -15,12 +15,14 @@ void AddNote(CaptureNotes* notes, CaptureNoteKind kind, const char* source, cons
 // takes its locale from them. Each locale is loaded apart from the
 // program's own (newlocale), which stays as it was, once for all the
 // categories that name it, and again for each variable only where that
-// fails.
+// fails. A category whose locale is the one it has in `loaded` (settings
+// whose locales have been loaded without LOCPATH, or nullptr) is not loaded
+// again.
 struct Unloadable {
   bool variables[kLocaleVariableCount];
   size_t count;
 };
-Unloadable FindUnloadable(const LocaleSettings& settings);
+Unloadable FindUnloadable(const LocaleSettings& settings, const LocaleSettings* loaded = nullptr);
 
 // Notes each, with sources[variable] as where it comes from (no sources,
 // or nullptr, for the environment).

@@ -3,6 +3,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <cstdlib>
+
 #include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
 #include "posix/text.h"
@@ -23,7 +25,7 @@ void Take(UserLocale* user, locale_t loaded) {
 
 }  // namespace
 
-void ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
+bool ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
   const LocaleSettings environment = EnvironmentSettings();
   const locale_t loaded = newlocale(LC_ALL_MASK, "", nullptr);
   if (loaded == nullptr) NoteUnloadable(environment, FindUnloadable(environment), nullptr, notes);
@@ -31,6 +33,9 @@ void ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
   // Not given back: the C library keeps a locale's files only while a
   // locale holds them, and a later load of the same locale from the same
   // place (the session's, where LOCPATH played no part) finds them loaded.
+  // The C library takes an empty LOCPATH for none.
+  const char* locpath = std::getenv("LOCPATH");
+  return loaded != nullptr && (locpath == nullptr || locpath[0] == '\0');
 }
 
 void CUserLocale(UserLocale* user) { Take(user, nullptr); }

@@ -15,8 +15,10 @@ struct UserLocale {
 // leaves them all "C", as the C library does; notes each variable of the
 // environment whose locale cannot be loaded. It is loaded apart, so that
 // the program's own locale stays "C", and kept loaded for the rest of the
-// process (the asking child's, which is short).
-void ReadUserLocale(UserLocale* user, CaptureNotes* notes);
+// process (the asking child's, which is short). Returns whether it loaded
+// from the system's locales alone, without LOCPATH: a new session's
+// locales, where they are the same, then load too.
+bool ReadUserLocale(UserLocale* user, CaptureNotes* notes);
 
 // What a user locale that cannot be known is: "C".
 void CUserLocale(UserLocale* user);

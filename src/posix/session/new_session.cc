@@ -67,7 +67,7 @@ bool CameBySsh() {
 }  // namespace
 
 bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedger* ledger,
-                    CaptureNotes* notes) {
+                    CaptureNotes* notes, const LocaleSettings* loaded) {
   const bool ssh = CameBySsh();
   const Service& service = ssh ? kSshd : kLogin;
   PamEnvLines lines;
@@ -88,7 +88,7 @@ bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedge
   NoteUserSettings(*ledger, ssh, notes);
   NoteServicesLocale(*ledger, notes);
   const LocaleSettings settings = SettingsOf(*ledger);
-  const Unloadable unloadable = FindUnloadable(settings);
+  const Unloadable unloadable = FindUnloadable(settings, loaded);
   if (unloadable.count > 0) NoteUnloadable(settings, unloadable, ledger->origins, notes);
   return unloadable.count == 0;
 }

@@ -18,8 +18,9 @@
 // them (see kNoteUnloadable). Where the stack cannot be read, the ledger
 // stays empty ("C"). Returns false where the settings cannot be loaded: new
 // sessions run in "C" then. A session has no LOCPATH; the caller takes it
-// out of the environment first.
+// out of the environment first. `loaded`: settings whose locales are known
+// to load without it, or nullptr (see FindUnloadable).
 bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedger* ledger,
-                    CaptureNotes* notes);
+                    CaptureNotes* notes, const LocaleSettings* loaded);
 
 #endif  // LOCALE_REPORT_POSIX_SESSION_NEW_SESSION_H_
