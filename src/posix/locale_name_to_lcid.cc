@@ -161,13 +161,20 @@ const char* DefaultScriptFor(const char* language, const char* territory) {
   return any != nullptr ? any : "";
 }
 
+// Copies `text` to `end`, ended; returns the new end. A byte at a time: the
+// parts are a few bytes, and the checked memcpy() the name's array would
+// take is an import more, looked up at every start.
+char* Append(char* end, const char* text) {
+  while (*text != '\0') *end++ = *text++;
+  *end = '\0';
+  return end;
+}
+
 // Appends "-subtag" at `end`, the name's terminating NUL; returns the new end.
 char* AppendSubtag(char* end, const char* subtag) {
   if (subtag[0] == '\0') return end;
   *end++ = '-';
-  const size_t length = std::strlen(subtag);
-  std::memcpy(end, subtag, length + 1);
-  return end + length;
+  return Append(end, subtag);
 }
 
 }  // namespace
@@ -204,9 +211,7 @@ uint32_t LocaleNameToLcid(const char* name, size_t length) {
 
   // language[-Script][-REGION][-variant], as Windows spells its locale names.
   char windowsName[48];
-  const size_t languageLength = std::strlen(language);
-  std::memcpy(windowsName, language, languageLength + 1);
-  char* end = AppendSubtag(windowsName + languageLength, script);
+  char* end = AppendSubtag(Append(windowsName, language), script);
   end = AppendSubtag(end, territory);
   AppendSubtag(end, variant);
 

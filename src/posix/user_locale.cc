@@ -3,7 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <cstdlib>
+#include <unistd.h>
 
 #include "posix/locale_notes.h"
 #include "posix/locale_variables.h"
@@ -12,9 +12,20 @@
 namespace {
 
 // What the user's locale says of `item`; where it could not be loaded, what
-// "C", the program's own, says.
+// "C", the program's own, says: the C library's own "C", which newlocale()
+// gives without loading or allocating anything, spares an import.
 const char* Info(nl_item item, locale_t user) {
-  return user != nullptr ? nl_langinfo_l(item, user) : nl_langinfo(item);
+  return nl_langinfo_l(item, user != nullptr ? user : newlocale(LC_ALL_MASK, "C", nullptr));
+}
+
+// Whether LOCPATH is set, and not empty, which the C library takes for
+// none: the first entry of the name counts, as for getenv(), which would be
+// an import more.
+bool HasLocpath() {
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (const char* value = AfterPrefix(*entry, "LOCPATH=")) return value[0] != '\0';
+  }
+  return false;
 }
 
 void Take(UserLocale* user, locale_t loaded) {
@@ -33,9 +44,7 @@ bool ReadUserLocale(UserLocale* user, CaptureNotes* notes) {
   // Not given back: the C library keeps a locale's files only while a
   // locale holds them, and a later load of the same locale from the same
   // place (the session's, where LOCPATH played no part) finds them loaded.
-  // The C library takes an empty LOCPATH for none.
-  const char* locpath = std::getenv("LOCPATH");
-  return loaded != nullptr && (locpath == nullptr || locpath[0] == '\0');
+  return loaded != nullptr && !HasLocpath();
 }
 
 void CUserLocale(UserLocale* user) { Take(user, nullptr); }
