@@ -729,17 +729,19 @@ $garbage '\\x0B\\x0C\\x0D\\x0E\\x0F\\x10\\x11\\x12\\x13\\x14\\x15\\x16\\x17\\x18
       chown -R 65534 $evil/theirs && ln -s $evil/theirs/lang.sh $lang"
   system_case "/etc open to all" 1031 1031 "locale-report: /etc/$lang: $not_run" \
     "$default=LANG=de_DE.UTF-8\n" "$lang=export LANG=ja_JP.UTF-8\n" "RUN=chmod 777 ."
+  # Sleeps of this run's own length, which no other run has.
+  local nap=$$
   system_case "a script that leaves processes" 1041 1041 "" \
-    "$lang=export LANG=ja_JP.UTF-8\nsleep 1234 &\n/usr/bin/setsid sleep 1235 &\n"
+    "$lang=export LANG=ja_JP.UTF-8\nsleep 1234$nap &\n/usr/bin/setsid sleep 1235$nap &\n"
   system_case "a script that leaves processes and hangs" 1031 1031 \
     "locale-report: /etc/$lang: did not end within a second: $without" "$default=LANG=de_DE.UTF-8\n" \
-    "$lang=export LANG=ja_JP.UTF-8\n/usr/bin/setsid sleep 1236 &\nsleep 1237\n"
-  expect_eq "no process of a script is left" "" "$(pgrep -f 'sleep 123[4-7]')"
+    "$lang=export LANG=ja_JP.UTF-8\n/usr/bin/setsid sleep 1236$nap &\nsleep 1237$nap\n"
+  expect_eq "no process of a script is left" "" "$(pgrep -f "sleep 123[4-7]$nap")"
   # What the caller started before the report is the report's child too,
   # and not its to end.
-  sh -c 'sleep 1238 & exec "$@"' - env -i LC_ALL=de_DE.UTF-8 "$program" </dev/null >/dev/null 2>&1
-  expect_eq "a process the caller left is left alone" 1 "$(pgrep -fc 'sleep 1238')"
-  pkill -f 'sleep 1238'
+  sh -c "sleep 1238$nap & exec \"\$@\"" - env -i LC_ALL=de_DE.UTF-8 "$program" </dev/null >/dev/null 2>&1
+  expect_eq "a process the caller left is left alone" 1 "$(pgrep -fc "sleep 1238$nap")"
+  pkill -f "sleep 1238$nap"
   system_case "SIGCHLD ignored by the caller" 1041 1041 "" "CHLD=ignored" "$lang=export LANG=ja_JP.UTF-8\n"
   # A closed standard descriptor is never the next file opened (the system
   # log's socket, as pam_env speaks where there is no /etc/environment):

@@ -59,6 +59,19 @@ LocaleSettings EnvironmentSettings() {
   return settings;
 }
 
+const char* EnvironmentValue(const char* name) {
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const char* a = *entry;
+    const char* b = name;
+    while (*b != '\0' && *a == *b) {
+      ++a;
+      ++b;
+    }
+    if (*b == '\0' && *a == '=') return a + 1;
+  }
+  return nullptr;
+}
+
 size_t DecidingVariable(const LocaleSettings& settings, LocaleVariable category) {
   for (const LocaleVariable variable : {kLcAll, category, kLang}) {
     if (IsSet(settings.values[variable])) return variable;

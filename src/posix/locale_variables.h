@@ -41,6 +41,10 @@ struct LocaleSettings {
 
 LocaleSettings EnvironmentSettings();
 
+// The environment's value of `name` (its first entry, as getenv() gives it,
+// which would be an import more bound at every start); nullptr where unset.
+const char* EnvironmentValue(const char* name);
+
 // The variable a category takes its locale from, as the C library picks it:
 // LC_ALL, else the category's own variable, else LANG; kLocaleVariableCount
 // where none is set, which is "C".

@@ -19,13 +19,10 @@ const char* Info(nl_item item, locale_t user) {
 }
 
 // Whether LOCPATH is set, and not empty, which the C library takes for
-// none: the first entry of the name counts, as for getenv(), which would be
-// an import more.
+// none.
 bool HasLocpath() {
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (const char* value = AfterPrefix(*entry, "LOCPATH=")) return value[0] != '\0';
-  }
-  return false;
+  const char* value = EnvironmentValue("LOCPATH");
+  return value != nullptr && value[0] != '\0';
 }
 
 void Take(UserLocale* user, locale_t loaded) {

@@ -55,20 +55,12 @@ void NoteUserSettings(const SessionLedger& ledger, bool ssh, CaptureNotes* notes
   }
 }
 
-// sshd sets SSH_CONNECTION in the sessions it opens (looked for without
-// getenv(), which the program would bind at every start).
-bool CameBySsh() {
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (AfterPrefix(*entry, "SSH_CONNECTION=") != nullptr) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedger* ledger,
                     CaptureNotes* notes, const LocaleSettings* loaded) {
-  const bool ssh = CameBySsh();
+  // sshd sets SSH_CONNECTION in the sessions it opens.
+  const bool ssh = EnvironmentValue("SSH_CONNECTION") != nullptr;
   const Service& service = ssh ? kSshd : kLogin;
   PamEnvLines lines;
   const bool known = ReadPamEnvLines(kSystemPamConfig, service.name, service.first, &lines, notes);
