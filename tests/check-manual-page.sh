@@ -74,8 +74,7 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   printed+=$'\n'$(in_etc_managed env -i "$program")
   # Where no file sets services a locale, the installed systemd's rules
   # count, which only it has.
-  if compgen -G '/usr/lib/*/systemd/libsystemd-shared-*.so' >/dev/null ||
-    compgen -G '/usr/lib/systemd/libsystemd-shared-*.so' >/dev/null; then
+  if [ -n "$(systemd_library "$program")" ]; then
     rm "$etc/locale.conf" "$etc/default/locale"
     cp "$etc/pam.d/login" "$etc/pam.d/login.saved" && cp "$etc/environment" "$etc/environment.saved"
     printf 'session required pam_env.so\n' >"$etc/pam.d/login" && printf 'LANG=C\n' >"$etc/environment"
@@ -84,7 +83,7 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
     printf '# nothing\n' >"$etc/default/locale"
     printed+=$'\n'$(in_etc_managed env -i "$program")
   else
-    echo "the messages of systemd's own locale: not compared, systemd is not installed"
+    echo "the messages of systemd's own locale: not compared, the program finds no systemd library here"
     shown=$(grep -v 'through systemd), and login sessions' <<<"$shown")
   fi
   rm -f "$etc/locale.conf" && rm -f "$etc/default/locale" && printf '# nothing\n' >"$etc/default/locale"

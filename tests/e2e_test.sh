@@ -586,7 +586,7 @@ locale-report: /etc/pam.d/login: pam_env.so: pam_env fails (Critical error - imm
   # nothing is said.
   local release rules=""
   release=$(dpkg-query -W -f='${Version}' systemd 2>/dev/null | sed 's/[^0-9].*//')
-  [ -n "$release" ] && [ -e /usr/lib/systemd/systemd ] && rules=yes
+  [ -n "$release" ] && [ -n "$(systemd_library "$program")" ] && rules=yes
   services_default() {  # the file and how it fails, what sets the sessions' locale or ""
     [ -n "$rules" ] || return 0
     local services="services" sessions="get other locales from $2"

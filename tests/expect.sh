@@ -59,6 +59,18 @@ for_others() {  # program, dir
   fi
 }
 
+# The installed systemd's shared library, where the program looks for it:
+# beside the C library it loads, or in /usr/lib/systemd; nothing where it
+# finds none (an emulated program's C library has none beside it).
+systemd_library() {  # program
+  local libc
+  # The last C library started: a script that runs the program (under an
+  # emulator) starts its own first.
+  libc=$(env -i LD_DEBUG=libs "$1" </dev/null 2>&1 >/dev/null |
+    sed -n 's|^.*calling init: \(/.*\)/libc\.so\.6$|\1/libc.so.6|p' | tail -n 1)
+  compgen -G "${libc%/*}/systemd/libsystemd-shared-*.so" || compgen -G '/usr/lib/systemd/libsystemd-shared-*.so'
+}
+
 # The file the program loads for libpam.so.0 (or pam_env.so), as the
 # dynamic loader finds it; nothing where the program loads none here.
 loaded_by() {  # program, file name
