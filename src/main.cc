@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,20 @@
 #include "terminal_text.h"
 
 namespace {
+
+// fprintf() to standard error, through the vsnprintf() and fwrite() the
+// program binds anyway: each import is bound at every start. No note comes
+// near the room.
+[[gnu::format(printf, 1, 2)]] void Say(const char* format, ...) {
+  char text[4096];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  if (length > 0) {
+    std::fwrite(text, 1, std::min(static_cast<size_t>(length), sizeof text - 1), stderr);
+  }
+}
 
 bool IsCharacterDevice(int fd) {
   struct stat status;
@@ -28,7 +44,7 @@ void PrintNote(const CaptureNote& note) {
   const bool fromFile = note.source[0] != '\0';
   std::fputs("locale-report: ", stderr);
   if (fromFile) {
-    std::fprintf(stderr, "%s: ", ToTerminalText(note.source, kTerminalTextLongest).bytes);
+    Say("%s: ", ToTerminalText(note.source, kTerminalTextLongest).bytes);
   }
   switch (note.kind) {
     case kNoteUnloadable: {
@@ -45,64 +61,55 @@ void PrintNote(const CaptureNote& note) {
         came = "; new sessions get it from ";
         origin = note.other;
       }
-      std::fprintf(
-          stderr, "%s=\"%s\" cannot be loaded: %s run in the C locale%s%s\n", note.variable,
+      Say("%s=\"%s\" cannot be loaded: %s run in the C locale%s%s\n", note.variable,
           ToTerminalText(note.value).bytes,
           fromFile ? "new sessions" : "programs that load their whole locale from the environment",
           came, ToTerminalText(origin, kTerminalTextLongest).bytes);
       break;
     }
     case kNoteUnreadable:
-      std::fprintf(stderr, "cannot be read: %s\n",
-                   note.error == kNotRegularFile ? "not a regular file"
-                   : note.error == kLineTooLong  ? "a line is too long"
-                                                 : std::strerror(note.error));
+      Say("cannot be read: %s\n", note.error == kNotRegularFile ? "not a regular file"
+                                  : note.error == kLineTooLong  ? "a line is too long"
+                                                                : std::strerror(note.error));
       break;
     case kNoteNotLoaded:
-      std::fprintf(stderr, "cannot be loaded (%s): the system lines show new sessions without it\n",
-                   ToTerminalText(note.value).bytes);
+      Say("cannot be loaded (%s): the system lines show new sessions without it\n",
+          ToTerminalText(note.value).bytes);
       break;
     case kNoteLoginRefused:
-      std::fprintf(stderr, "pam_env fails (%s): new logins are refused\n",
-                   ToTerminalText(note.value).bytes);
+      Say("pam_env fails (%s): new logins are refused\n", ToTerminalText(note.value).bytes);
       break;
     case kNotePasswordlessRefused:
-      std::fprintf(stderr,
-                   "pam_env fails (%s): logins without a password (login -f, autologin, ssh keys) "
-                   "are refused; password logins go on without these variables\n",
-                   ToTerminalText(note.value).bytes);
+      Say("pam_env fails (%s): logins without a password (login -f, autologin, ssh keys) "
+          "are refused; password logins go on without these variables\n",
+          ToTerminalText(note.value).bytes);
       break;
     case kNoteFilesDisagree: {
       const TerminalText source = ToTerminalText(note.source, kTerminalTextLongest);
       const TerminalText other = ToTerminalText(note.other, kTerminalTextLongest);
       if (note.value[0] != '\0') {
-        std::fprintf(stderr,
-                     "login sessions read it too, as %s, and get other locales from it than "
-                     "services (through systemd) do: they take them from %s\n",
-                     ToTerminalText(note.value, kTerminalTextLongest).bytes, other.bytes);
+        Say("login sessions read it too, as %s, and get other locales from it than "
+            "services (through systemd) do: they take them from %s\n",
+            ToTerminalText(note.value, kTerminalTextLongest).bytes, other.bytes);
       } else if (note.other[0] == '\0') {
-        std::fprintf(stderr,
-                     "names other locales than login sessions get, which no file of theirs "
-                     "sets: services get %s's (through systemd)\n",
-                     source.bytes);
+        Say("names other locales than login sessions get, which no file of theirs "
+            "sets: services get %s's (through systemd)\n",
+            source.bytes);
       } else {
-        std::fprintf(stderr,
-                     "names other locales than login sessions get from %s: services get %s's "
-                     "(through systemd)\n",
-                     other.bytes, source.bytes);
+        Say("names other locales than login sessions get from %s: services get %s's "
+            "(through systemd)\n",
+            other.bytes, source.bytes);
       }
       break;
     }
     case kNoteServicesDefault:
-      std::fprintf(
-          stderr, "%s run in %s (through systemd), and login sessions ",
+      Say("%s run in %s (through systemd), and login sessions ",
           note.error == ENOENT ? "is missing: services" : "sets no locale for services: they",
           ToTerminalText(note.value).bytes);
       if (note.other[0] == '\0') {
         std::fputs("in C, which no file of theirs sets a locale for either\n", stderr);
       } else {
-        std::fprintf(stderr, "get other locales from %s\n",
-                     ToTerminalText(note.other, kTerminalTextLongest).bytes);
+        Say("get other locales from %s\n", ToTerminalText(note.other, kTerminalTextLongest).bytes);
       }
       break;
     case kNoteScriptNotRun:
@@ -112,7 +119,7 @@ void PrintNote(const CaptureNote& note) {
           stderr);
       break;
     case kNoteScriptFailed:
-      std::fprintf(stderr, "%s: the system lines show sessions without it\n", note.value);
+      Say("%s: the system lines show sessions without it\n", note.value);
       break;
     case kNoteStackCut:
       std::fputs(
@@ -121,25 +128,21 @@ void PrintNote(const CaptureNote& note) {
           stderr);
       break;
     case kNotePamEnvSaid:
-      std::fprintf(stderr, "pam_env says: %s\n",
-                   ToTerminalText(note.value, kTerminalTextLongest).bytes);
+      Say("pam_env says: %s\n", ToTerminalText(note.value, kTerminalTextLongest).bytes);
       break;
     case kNoteSessionUnknown:
-      std::fprintf(stderr,
-                   "%s%s: the system lines show C, since what new sessions get is not known\n",
-                   fromFile ? "" : "asking what new sessions get ", note.value);
+      Say("%s%s: the system lines show C, since what new sessions get is not known\n",
+          fromFile ? "" : "asking what new sessions get ", note.value);
       break;
     case kNoteUserUnknown:
-      std::fprintf(stderr,
-                   "loading the locale of the environment %s (a FIFO or device where the C library "
-                   "looks for it): every line shows C\n",
-                   note.value);
+      Say("loading the locale of the environment %s (a FIFO or device where the C library "
+          "looks for it): every line shows C\n",
+          note.value);
       break;
     case kNoteProfileLine:
-      std::fprintf(stderr,
-                   "sets %s in a line login shells run, which the report does not: login shells "
-                   "may get another locale\n",
-                   note.variable);
+      Say("sets %s in a line login shells run, which the report does not: login shells "
+          "may get another locale\n",
+          note.variable);
       break;
   }
 }
@@ -181,13 +184,12 @@ int main() {
   // Why a line says "C", or what else should be known, before the report.
   for (size_t i = 0; i < notes.count; ++i) PrintNote(notes.notes[i]);
   if (notes.dropped > 0) {
-    std::fprintf(stderr, "locale-report: %lu more notes are not shown\n",
-                 static_cast<unsigned long>(notes.dropped));
+    Say("locale-report: %lu more notes are not shown\n", static_cast<unsigned long>(notes.dropped));
   }
   const int error = PresentReport(snapshot, stdout, stdin);
   std::fclose(stdin);
   if (error != 0) {
-    std::fprintf(stderr, "locale-report: write error: %s\n", std::strerror(error));
+    Say("locale-report: write error: %s\n", std::strerror(error));
     return 1;
   }
   return 0;

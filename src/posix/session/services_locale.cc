@@ -6,7 +6,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <locale.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,10 +87,19 @@ bool Mentions(const char* text, const char* name) {
   return false;
 }
 
+// As stat() would tell, with what the program imports anyway.
+bool StatusOf(const char* path, struct stat* status) {
+  const int fd = open(path, O_PATH | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool known = fstat(fd, status) == 0;
+  close(fd);
+  return known;
+}
+
 bool SameFile(const char* a, const char* b) {
   struct stat first;
   struct stat second;
-  return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+  return StatusOf(a, &first) && StatusOf(b, &second) && first.st_dev == second.st_dev &&
          first.st_ino == second.st_ino;
 }
 
@@ -146,21 +154,29 @@ void FindSharedLibrary(char* path, size_t size) {
   }
 }
 
+// The library as a file, read at the places the rules need.
+bool ReadFileAt(const void* context, uint64_t offset, size_t size, void* into) {
+  const int fd = *static_cast<const int*>(context);
+  if (offset > INT64_MAX || lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
+  for (char* to = static_cast<char*>(into); size > 0;) {
+    const ssize_t count = read(fd, to, size);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    to += count;
+    size -= static_cast<size_t>(count);
+  }
+  return true;
+}
+
 bool ReadInstalledRules(unsigned wanted, ManagerRules* rules) {
   char path[PATH_MAX];
   FindSharedLibrary(path, sizeof path);
   const int fd = path[0] != '\0' ? open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
   if (fd < 0) return false;
   struct stat status;
-  bool read = false;
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-    const size_t size = static_cast<size_t>(status.st_size);
-    void* bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (bytes != MAP_FAILED) {
-      read = ReadManagerRules(static_cast<const unsigned char*>(bytes), size, wanted, rules);
-      munmap(bytes, size);
-    }
-  }
+  const bool read =
+      fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      ReadManagerRules({ReadFileAt, &fd, static_cast<uint64_t>(status.st_size)}, wanted, rules);
   close(fd);
   return read;
 }
@@ -177,51 +193,61 @@ Number At(const unsigned char* bytes, size_t offset) {
   return number;
 }
 
+// More than the section headers and names of any library come near.
+const size_t kTablesMax = 1 << 20;
+
+// `size` bytes of the library at `offset`, in a block of their own (given
+// back with free()); nullptr where they cannot be read.
+unsigned char* ReadPart(const ManagerLibrary& library, uint64_t offset, uint64_t size,
+                        size_t most) {
+  if (offset > library.size || size > library.size - offset || size > most) return nullptr;
+  const size_t bytes = static_cast<size_t>(size);
+  auto* part = static_cast<unsigned char*>(std::malloc(bytes > 0 ? bytes : 1));
+  if (part != nullptr && !library.read(library.context, offset, bytes, part)) {
+    std::free(part);
+    part = nullptr;
+  }
+  return part;
+}
+
 // Where the section .rodata lies in an ELF file.
-bool FindReadOnlyData(const unsigned char* bytes, size_t size, size_t* offset, size_t* length) {
+bool FindReadOnlyData(const ManagerLibrary& library, uint64_t* offset, uint64_t* length) {
   const uint16_t probe = 1;
   const unsigned char order = *reinterpret_cast<const unsigned char*>(&probe) == 1 ? 1 : 2;
-  if (size < 64 ||
-      std::memcmp(bytes,
-                  "\x7f"
-                  "ELF",
-                  4) != 0 ||
-      bytes[5] != order)
-    return false;
-  const bool wide = bytes[4] == 2;
-  if (!wide && bytes[4] != 1) return false;
-  const uint64_t table = wide ? At<uint64_t>(bytes, 0x28) : At<uint32_t>(bytes, 0x20);
-  const size_t entrySize = At<uint16_t>(bytes, wide ? 0x3A : 0x2E);
-  const size_t count = At<uint16_t>(bytes, wide ? 0x3C : 0x30);
-  const size_t names = At<uint16_t>(bytes, wide ? 0x3E : 0x32);
-  if (entrySize < (wide ? 64u : 40u) || table > size || count > (size - table) / entrySize ||
-      names >= count) {
+  unsigned char head[64];
+  if (library.size < sizeof head || !library.read(library.context, 0, sizeof head, head) ||
+      std::memcmp(head, "\177ELF", 4) != 0 || head[5] != order) {
     return false;
   }
-  const auto section = [&](size_t i, size_t* begin, size_t* extent) {
-    const size_t header = static_cast<size_t>(table) + i * entrySize;
-    const uint64_t start =
-        wide ? At<uint64_t>(bytes, header + 0x18) : At<uint32_t>(bytes, header + 0x10);
-    const uint64_t bytesLong =
-        wide ? At<uint64_t>(bytes, header + 0x20) : At<uint32_t>(bytes, header + 0x14);
-    if (start > size || bytesLong > size - start) return false;
-    *begin = static_cast<size_t>(start);
-    *extent = static_cast<size_t>(bytesLong);
-    return true;
+  const bool wide = head[4] == 2;
+  if (!wide && head[4] != 1) return false;
+  const uint64_t table = wide ? At<uint64_t>(head, 0x28) : At<uint32_t>(head, 0x20);
+  const size_t entrySize = At<uint16_t>(head, wide ? 0x3A : 0x2E);
+  const size_t count = At<uint16_t>(head, wide ? 0x3C : 0x30);
+  const size_t names = At<uint16_t>(head, wide ? 0x3E : 0x32);
+  if (entrySize < (wide ? 64u : 40u) || names >= count) return false;
+  unsigned char* const headers = ReadPart(library, table, count * entrySize, kTablesMax);
+  if (headers == nullptr) return false;
+  const auto section = [&](size_t i, uint64_t* begin, uint64_t* extent) {
+    const size_t header = i * entrySize;
+    *begin = wide ? At<uint64_t>(headers, header + 0x18) : At<uint32_t>(headers, header + 0x10);
+    *extent = wide ? At<uint64_t>(headers, header + 0x20) : At<uint32_t>(headers, header + 0x14);
   };
-  size_t namesAt;
-  size_t namesLength;
-  if (!section(names, &namesAt, &namesLength)) return false;
+  uint64_t namesAt;
+  uint64_t namesLength;
+  section(names, &namesAt, &namesLength);
   const char wanted[] = ".rodata";
-  for (size_t i = 0; i < count; ++i) {
-    const size_t name = At<uint32_t>(bytes, static_cast<size_t>(table) + i * entrySize);
-    if (name >= namesLength || namesLength - name < sizeof wanted ||
-        std::memcmp(bytes + namesAt + name, wanted, sizeof wanted) != 0) {
-      continue;
-    }
-    return section(i, offset, length);
+  unsigned char* const nameBytes = ReadPart(library, namesAt, namesLength, kTablesMax);
+  bool found = false;
+  for (size_t i = 0; nameBytes != nullptr && i < count && !found; ++i) {
+    const size_t name = At<uint32_t>(headers, i * entrySize);
+    found = name < namesLength && namesLength - name >= sizeof wanted &&
+            std::memcmp(nameBytes + name, wanted, sizeof wanted) == 0;
+    if (found) section(i, offset, length);
   }
-  return false;
+  std::free(nameBytes);
+  std::free(headers);
+  return found;
 }
 
 // The next whole string of the strings from `data` to `end` (one with a
@@ -246,12 +272,14 @@ const char* FindString(const char* data, const char* from, const char* end, cons
 
 }  // namespace
 
-bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
-                      ManagerRules* rules) {
-  size_t offset;
-  size_t length;
-  if (!FindReadOnlyData(bytes, size, &offset, &length)) return false;
-  const char* const data = reinterpret_cast<const char*>(bytes) + offset;
+bool ReadManagerRules(const ManagerLibrary& library, unsigned wanted, ManagerRules* rules) {
+  uint64_t offset;
+  uint64_t length;
+  if (!FindReadOnlyData(library, &offset, &length)) return false;
+  // Some 600 KB in systemd 257's.
+  unsigned char* const readOnly = ReadPart(library, offset, length, 64 << 20);
+  if (readOnly == nullptr) return false;
+  const char* const data = reinterpret_cast<const char*>(readOnly);
   const char* const end = data + length;
   // Debian's systemd before release 257 reads /etc/default/locale where
   // /etc/locale.conf is missing; its name is in the data only then.
@@ -263,8 +291,8 @@ bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
   // "LANG=" and the locale it was built to give ("LANG=C.UTF-8"), the one
   // such string; where there is none, services get no LANG.
   rules->defaultLang[0] = '\0';
-  if ((wanted & kDefaultLangRule) == 0) return true;
-  for (const char* at = data; (at = FindString(data, at, end, "LANG=", 3)) != nullptr; ++at) {
+  for (const char* at = (wanted & kDefaultLangRule) != 0 ? data : end;
+       (at = FindString(data, at, end, "LANG=", 3)) != nullptr; ++at) {
     const char* value = at + 5;
     size_t valueLength = 0;
     while (value + valueLength < end && value[valueLength] != '\0' &&
@@ -278,12 +306,13 @@ bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
       break;
     }
   }
+  std::free(readOnly);
   return true;
 }
 
 void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   struct stat status;
-  if (stat(kManagerRuns, &status) != 0 || !S_ISDIR(status.st_mode)) return;
+  if (!StatusOf(kManagerRuns, &status) || !S_ISDIR(status.st_mode)) return;
   VariableStore services;
   ClearVariables(&services);
   const char* file = kLocaleConf;
@@ -291,7 +320,7 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   // The library is read for a rule only where the files leave it open: it
   // is large.
   ManagerRules rules;
-  if (result == ENOENT && stat(kDefaultLocale, &status) == 0) {
+  if (result == ENOENT && StatusOf(kDefaultLocale, &status)) {
     if (!ReadInstalledRules(kFallbackRule, &rules)) return;
     if (rules.readsDefaultLocale) {
       file = kDefaultLocale;

@@ -2,6 +2,7 @@
 #define LOCALE_REPORT_POSIX_SESSION_SERVICES_LOCALE_H_
 
 #include <cstddef>
+#include <cstdint>
 
 #include "capture.h"
 #include "posix/session/ledger.h"
@@ -23,11 +24,18 @@ struct ManagerRules {
   char defaultLang[64];
 };
 
+// The library, `size` bytes, as `read` gives `size` bytes of it at `offset`
+// (false where it cannot): read only where the rules are.
+struct ManagerLibrary {
+  bool (*read)(const void* context, uint64_t offset, size_t size, void* into);
+  const void* context;
+  uint64_t size;
+};
+
 // The rules `wanted`, each looked for only where wanted (the rest left
-// false, ""); false where `bytes` are not such a library.
+// false, ""); false where the library is not such a library.
 const unsigned kFallbackRule = 1;
 const unsigned kDefaultLangRule = 2;
-bool ReadManagerRules(const unsigned char* bytes, size_t size, unsigned wanted,
-                      ManagerRules* rules);
+bool ReadManagerRules(const ManagerLibrary& library, unsigned wanted, ManagerRules* rules);
 
 #endif  // LOCALE_REPORT_POSIX_SESSION_SERVICES_LOCALE_H_
