@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks the manual page: mandoc has nothing to warn of, and the messages
 # the page shows are those the program prints, on a full disk, for a locale
-# that cannot be loaded and, where /etc can be replaced, for the system's
-# locale files, a login pam_env refuses, a system without libpam and the
-# login profile.
+# that cannot be loaded (in an ssh session too) and, where /etc can be
+# replaced, for the system's locale files, a login pam_env refuses (on an
+# auth line alone too), a system without libpam, what services get where
+# systemd runs, and the login profile.
 #   check-manual-page.sh PAGE PROGRAM
 set -uo pipefail
 source "$(dirname "$0")/expect.sh"
