@@ -59,8 +59,13 @@ enum CaptureNoteKind {
   // fails a login that skips pam_authenticate; after it, libpam lets it
   // pass: logins without a password are refused, password logins go on.
   kNotePasswordlessRefused,
+  // The pam_env line `source` of sshd's stack returns `value` (its error)
+  // where that fails its call: new ssh sessions go on without it, and
+  // without forwarding where `error` is 1 (a session line: sshd restricts
+  // a session it could not open whole).
+  kNoteSessionGoesOn,
 };
-const CaptureNoteKind kLastNoteKind = kNotePasswordlessRefused;
+const CaptureNoteKind kLastNoteKind = kNoteSessionGoesOn;
 
 enum SessionSetting {
   kSessionSettingUnknown,

@@ -55,8 +55,8 @@ void PrintNote(const CaptureNote& note) {
         came = "; new sessions here do not set it";
       } else if (!fromFile && note.error == kSshSessionsDoNotSet) {
         came =
-            "; new ssh sessions here do not set it: it came from the ssh client (SendEnv) or a "
-            "shell start-up file";
+            "; new ssh sessions here do not set it: it came from elsewhere, such as the ssh "
+            "client (SendEnv) or a shell start-up file";
       } else if (!fromFile && note.error == kSessionsSetAlike) {
         came = "; new sessions get it from ";
         origin = note.other;
@@ -80,9 +80,13 @@ void PrintNote(const CaptureNote& note) {
       Say("pam_env fails (%s): new logins are refused\n", ToTerminalText(note.value).bytes);
       break;
     case kNotePasswordlessRefused:
-      Say("pam_env fails (%s): logins without a password (login -f, autologin, ssh keys) "
-          "are refused; password logins go on without these variables\n",
+      Say("pam_env fails (%s): logins without a password (login -f, autologin) are refused; "
+          "password logins go on without these variables\n",
           ToTerminalText(note.value).bytes);
+      break;
+    case kNoteSessionGoesOn:
+      Say("pam_env fails (%s): new ssh sessions go on without these variables%s\n",
+          ToTerminalText(note.value).bytes, note.error == 1 ? ", and without forwarding" : "");
       break;
     case kNoteFilesDisagree: {
       const TerminalText source = ToTerminalText(note.source, kTerminalTextLongest);

@@ -52,6 +52,9 @@ if [ "$(id -u)" -eq 0 ] && unshare --mount true 2>/dev/null; then
   printf 'auth required pam_env.so\nauth required pam_permit.so\n' >"$etc/pam.d/system-auth"
   printed+=$'\n'$(in_etc env -i "$program")
   mv "$etc/pam.d/login.saved" "$etc/pam.d/login" && rm "$etc/pam.d/system-auth"
+  printf 'session required pam_env.so\n' >"$etc/pam.d/sshd"
+  printed+=$'\n'$(in_etc env -i SSH_CONNECTION="192.0.2.1 50000 192.0.2.2 22" "$program")
+  rm "$etc/pam.d/sshd"
   printf '# nothing\n' >"$etc/security/pam_env.conf"
   rm "$etc/default/locale" && mkfifo "$etc/default/locale"
   printed+=$'\n'$(in_etc env -i "$program")

@@ -95,7 +95,7 @@ unloadable() { cannot_be_loaded "" "programs that load their whole locale from t
 unloadable_unset() {  # "" or ssh, VARIABLE=value...
   local suffix="; new sessions here do not set it" line
   [ "$1" != ssh ] ||
-    suffix="; new ssh sessions here do not set it: it came from the ssh client (SendEnv) or a shell start-up file"
+    suffix="; new ssh sessions here do not set it: it came from elsewhere, such as the ssh client (SendEnv) or a shell start-up file"
   while IFS= read -r line; do printf '%s%s\n' "$line" "$suffix"; done < <(unloadable "${@:2}")
 }
 # A new session's setting is named by the pam_env line of the login stack
@@ -559,7 +559,7 @@ locale-report: $env_line: pam_env fails (Critical error - immediate abort): new 
   # pam_authenticate: after it, libpam takes pam_env's PAM_IGNORE there.
   system_case "an unclosed \${ on an auth line alone" 127 127 \
     "locale-report: /etc/pam.d/login: pam_env.so: $says: Unterminated expandable variable: <\${LC_TIME>
-locale-report: /etc/pam.d/login: pam_env.so: pam_env fails (Critical error - immediate abort): logins without a password (login -f, autologin, ssh keys) are refused; password logins go on without these variables" \
+locale-report: /etc/pam.d/login: pam_env.so: pam_env fails (Critical error - immediate abort): logins without a password (login -f, autologin) are refused; password logins go on without these variables" \
     "$conf=LANG DEFAULT=\${LC_TIME\n" \
     "pam.d/login=auth required pam_env.so\nauth required pam_permit.so\naccount required pam_permit.so\nsession required pam_permit.so\n"
   local login
@@ -662,6 +662,13 @@ locale-report: /etc/pam.d/login: pam_env.so: pam_env fails (Critical error - imm
   }
   user_setting "an ssh client's LC_CTYPE" "$(unloadable_unset ssh LC_CTYPE=UTF-8)" \
     LANG=ja_JP.UTF-8 LC_CTYPE=UTF-8 "${session[@]}"
+  # sshd goes on where pam_env fails, as login does not: without what it
+  # would have set, and without forwarding where the session could not be
+  # opened whole.
+  system_case "an unclosed \${ in an ssh session" 127 127 \
+    "locale-report: /etc/pam.d/sshd: pam_env.so user_readenv=1 envfile=/etc/default/locale: $says: Unterminated expandable variable: <\${LC_TIME>
+locale-report: /etc/pam.d/sshd: pam_env.so user_readenv=1 envfile=/etc/default/locale: pam_env fails (Critical error - immediate abort): new ssh sessions go on without these variables, and without forwarding" \
+    SSH "${came_by_ssh[@]}" "$conf=LANG DEFAULT=\${LC_TIME\n"
   system_case "outside ssh: login's stack" 1046 1046 "" "${came_by_ssh[@]}"
   user_setting "an LC_CTYPE of the user's own" "$(unloadable_unset "" LC_CTYPE=UTF-8)" \
     LANG=pt_BR.UTF-8 LC_CTYPE=UTF-8

@@ -24,9 +24,10 @@ namespace {
 struct Service {
   const char* name;
   PamStackType first;
+  PamFailures failures;
 };
-const Service kLogin = {"login", kPamSession};
-const Service kSshd = {"sshd", kPamAuth};
+const Service kLogin = {"login", kPamSession, kFailureRefuses};
+const Service kSshd = {"sshd", kPamAuth, kFailureGoesOn};
 
 // What new sessions of the user's kind do with each variable of the
 // environment whose locale cannot be loaded: where they do not set it, it
@@ -66,7 +67,7 @@ bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedge
   const bool known = ReadPamEnvLines(kSystemPamConfig, service.name, service.first, &lines, notes);
   if (known) {
     PamEnvRun run;
-    AskPamEnv(lines, watcher, ledger, &run, notes);
+    AskPamEnv(lines, service.failures, watcher, ledger, &run, notes);
     char** const environment = PamEnvList(run);
     RunLocaleScripts(environment, watcher, deadline, ledger, notes);
     FreePamEnvList(environment);
@@ -78,8 +79,11 @@ bool ReadNewSession(const SourceWatcher& watcher, int64_t deadline, SessionLedge
     return true;
   }
   NoteUserSettings(*ledger, ssh, notes);
-  NoteServicesLocale(*ledger, notes);
+  NoteServicesLocale(*ledger, watcher, notes);
   const LocaleSettings settings = SettingsOf(*ledger);
+  // Loading the session's locale can stall as well: no source is under way
+  // then, but the asking as a whole.
+  watcher.started(watcher.context, "");
   const Unloadable unloadable = FindUnloadable(settings, loaded);
   if (unloadable.count > 0) NoteUnloadable(settings, unloadable, ledger->origins, notes);
   return unloadable.count == 0;

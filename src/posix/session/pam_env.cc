@@ -184,8 +184,8 @@ ModuleFunction LoadModule(Libpam* libpam, const PamEnvLine& line, ModuleFunction
 
 }  // namespace
 
-void AskPamEnv(const PamEnvLines& lines, const SourceWatcher& watcher, SessionLedger* ledger,
-               PamEnvRun* run, CaptureNotes* notes) {
+void AskPamEnv(const PamEnvLines& lines, PamFailures failures, const SourceWatcher& watcher,
+               SessionLedger* ledger, PamEnvRun* run, CaptureNotes* notes) {
   run->libpam = run->handle = nullptr;
   run->hearing.notes = nullptr;
   if (lines.count == 0) return;
@@ -229,6 +229,12 @@ void AskPamEnv(const PamEnvLines& lines, const SourceWatcher& watcher, SessionLe
       if (result == PAM_MODULE_UNKNOWN && !entry.quietIfMissing) {
         AddNote(notes, kNoteNotLoaded, libpam.modulePath, nullptr, why, 0, nullptr);
       }
+      continue;
+    }
+    if (failures == kFailureGoesOn) {
+      AddNote(notes, kNoteSessionGoesOn, result != PAM_MODULE_UNKNOWN ? line : libpam.modulePath,
+              nullptr, ResultText(libpam, handle, result), entry.type == kPamSession ? 1 : 0,
+              nullptr);
       continue;
     }
     // Where pam_authenticate ran first, libpam freezes the auth chain: it

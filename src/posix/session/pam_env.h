@@ -30,11 +30,19 @@ struct PamEnvRun {
 // cannot be loaded (the session goes without it), a line whose failure
 // fails the login (no later line runs then), or, where only auth lines
 // fail and libpam lets a login with a password past them, the first of
-// those, and what pam_env says as it runs, but for its debug lines: its
+// those; under kFailureGoesOn, each line that fails (the later ones run,
+// as where a session goes on); and what pam_env says as it runs, but for
+// its debug lines: its
 // messages come here, not to the system log (see pam_vsyslog()). The handle
 // is never ended, which would make libpam audit a login that never was.
-void AskPamEnv(const PamEnvLines& lines, const SourceWatcher& watcher, SessionLedger* ledger,
-               PamEnvRun* run, CaptureNotes* notes);
+// How the service of the lines takes one that fails: login refuses the
+// login; sshd goes on, as a failed pam_open_session only restricts the
+// session, and a failed pam_setcred ends it only where PAM authenticated
+// the user, after which libpam lets pam_env's auth lines pass.
+enum PamFailures { kFailureRefuses, kFailureGoesOn };
+
+void AskPamEnv(const PamEnvLines& lines, PamFailures failures, const SourceWatcher& watcher,
+               SessionLedger* ledger, PamEnvRun* run, CaptureNotes* notes);
 
 // Every variable pam_env set, "NAME=value" each, nullptr-ended; nullptr
 // where no line ran. The caller owns it, and gives it back with

@@ -103,15 +103,18 @@ bool SameFile(const char* a, const char* b) {
          first.st_ino == second.st_ino;
 }
 
-// The release of a file of systemd's shared library
-// ("libsystemd-shared-252.so"); 0 for another file.
+// The release of a file of systemd's shared library: Debian's
+// "libsystemd-shared-252.so", Fedora's "libsystemd-shared-255.4-1.fc40.so";
+// 0 for another file.
 unsigned long SharedLibraryRelease(const char* name) {
   const char* digits = AfterPrefix(name, kSharedLibrary);
   unsigned long release = 0;
   for (; digits != nullptr && IsAsciiDigit(*digits) && release < 1000000; ++digits) {
     release = release * 10 + static_cast<unsigned long>(*digits - '0');
   }
-  return digits != nullptr && std::strcmp(digits, ".so") == 0 ? release : 0;
+  const size_t length = std::strlen(name);
+  return digits != nullptr && length > 3 && std::strcmp(name + length - 3, ".so") == 0 ? release
+                                                                                       : 0;
 }
 
 int IsSharedLibrary(const dirent* entry) { return SharedLibraryRelease(entry->d_name) > 0; }
@@ -168,17 +171,28 @@ bool ReadFileAt(const void* context, uint64_t offset, size_t size, void* into) {
   return true;
 }
 
-bool ReadInstalledRules(unsigned wanted, ManagerRules* rules) {
-  char path[PATH_MAX];
-  FindSharedLibrary(path, sizeof path);
-  const int fd = path[0] != '\0' ? open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
-  if (fd < 0) return false;
+bool ReadRulesOf(const char* path, ManagerRules* rules) {
+  int fd;
+  if (OpenRegularFile(path, &fd) != 0) return false;
   struct stat status;
-  const bool read =
-      fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-      ReadManagerRules({ReadFileAt, &fd, static_cast<uint64_t>(status.st_size)}, wanted, rules);
+  const bool read = fstat(fd, &status) == 0 &&
+                    ReadManagerRules({ReadFileAt, &fd, static_cast<uint64_t>(status.st_size)},
+                                     kFallbackRule | kDefaultLangRule, rules);
   close(fd);
   return read;
+}
+
+// The installed systemd's rules, from the file that holds them: its shared
+// library since release 252, PID 1's own program before; the LANG it gives
+// by default tells which. Unknown (false) where neither has it.
+bool ReadInstalledRules(ManagerRules* rules) {
+  char library[PATH_MAX];
+  FindSharedLibrary(library, sizeof library);
+  for (const char* path :
+       {static_cast<const char*>(library), "/usr/lib/systemd/systemd", "/lib/systemd/systemd"}) {
+    if (path[0] != '\0' && ReadRulesOf(path, rules) && rules->defaultLang[0] != '\0') return true;
+  }
+  return false;
 }
 
 // What a locale's name is made of: "C.UTF-8", "en_US.utf8@euro".
@@ -257,6 +271,7 @@ bool FindReadOnlyData(const ManagerLibrary& library, uint64_t* offset, uint64_t*
 const char* FindString(const char* data, const char* from, const char* end, const char* start,
                        size_t rare) {
   const size_t startLength = std::strlen(start);
+  if (from >= end || static_cast<size_t>(end - from) <= rare) return nullptr;
   for (from += rare; from < end;) {
     const void* found = std::memchr(from, start[rare], static_cast<size_t>(end - from));
     if (found == nullptr) return nullptr;
@@ -283,13 +298,15 @@ bool ReadManagerRules(const ManagerLibrary& library, unsigned wanted, ManagerRul
   const char* const end = data + length;
   // Debian's systemd before release 257 reads /etc/default/locale where
   // /etc/locale.conf is missing; its name is in the data only then.
-  const char* fallback =
-      (wanted & kFallbackRule) != 0 ? FindString(data, data, end, kDefaultLocale, 0) : nullptr;
-  rules->readsDefaultLocale = fallback != nullptr &&
-                              static_cast<size_t>(end - fallback) > sizeof kDefaultLocale - 1 &&
-                              fallback[sizeof kDefaultLocale - 1] == '\0';
+  rules->readsDefaultLocale = false;
+  for (const char* at = (wanted & kFallbackRule) != 0 ? data : end;
+       !rules->readsDefaultLocale && (at = FindString(data, at, end, kDefaultLocale, 0)) != nullptr;
+       ++at) {
+    rules->readsDefaultLocale = static_cast<size_t>(end - at) > sizeof kDefaultLocale - 1 &&
+                                at[sizeof kDefaultLocale - 1] == '\0';
+  }
   // "LANG=" and the locale it was built to give ("LANG=C.UTF-8"), the one
-  // such string; where there is none, services get no LANG.
+  // such string; where there is none, the rules are not in this file.
   rules->defaultLang[0] = '\0';
   for (const char* at = (wanted & kDefaultLangRule) != 0 ? data : end;
        (at = FindString(data, at, end, "LANG=", 3)) != nullptr; ++at) {
@@ -310,18 +327,21 @@ bool ReadManagerRules(const ManagerLibrary& library, unsigned wanted, ManagerRul
   return true;
 }
 
-void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
+void NoteServicesLocale(const SessionLedger& ledger, const SourceWatcher& watcher,
+                        CaptureNotes* notes) {
   struct stat status;
   if (!StatusOf(kManagerRuns, &status) || !S_ISDIR(status.st_mode)) return;
   VariableStore services;
   ClearVariables(&services);
   const char* file = kLocaleConf;
   int result = ReadServicesFile(kLocaleConf, &services);
-  // The library is read for a rule only where the files leave it open: it
-  // is large.
+  // The rules are read only where the files leave them open: the file that
+  // holds them is large.
   ManagerRules rules;
+  bool rulesRead = false;
   if (result == ENOENT && StatusOf(kDefaultLocale, &status)) {
-    if (!ReadInstalledRules(kFallbackRule, &rules)) return;
+    if (!ReadInstalledRules(&rules)) return;
+    rulesRead = true;
     if (rules.readsDefaultLocale) {
       file = kDefaultLocale;
       result = ReadServicesFile(kDefaultLocale, &services);
@@ -336,10 +356,11 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
   bool setsNone = true;
   for (const StoredValue& stored : services.locale) setsNone = setsNone && stored.value[0] == '\0';
   if (setsNone) {
-    if (!ReadInstalledRules(kDefaultLangRule, &rules)) return;
+    if (!rulesRead && !ReadInstalledRules(&rules)) return;
     SetVariable(&services, "LANG", 4, rules.defaultLang, std::strlen(rules.defaultLang));
   }
   const LocaleSettings session = SettingsOf(ledger);
+  watcher.started(watcher.context, file);
   const size_t difference = FirstDifference(SettingsOf(services), session);
   if (difference == kLocaleVariableCount) return;
   const size_t deciding = difference == kLanguage
@@ -347,8 +368,7 @@ void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes) {
                               : DecidingVariable(session, static_cast<LocaleVariable>(difference));
   const char* sessions = deciding < kLocaleVariableCount ? ledger.origins[deciding] : nullptr;
   if (setsNone) {
-    AddNote(notes, kNoteServicesDefault, file, nullptr,
-            rules.defaultLang[0] != '\0' ? rules.defaultLang : "C", result, sessions);
+    AddNote(notes, kNoteServicesDefault, file, nullptr, rules.defaultLang, result, sessions);
     return;
   }
   // One file by two names is one file, which sessions read otherwise.

@@ -12,15 +12,19 @@
 // runs (/run/systemd/system, its own test), which reads /etc/locale.conf;
 // where that is missing, /etc/default/locale if the installed systemd's
 // release falls back to it; where neither sets a locale, the LANG it was
-// built to give.
-void NoteServicesLocale(const SessionLedger& ledger, CaptureNotes* notes);
+// built to give. Where those rules count and cannot be read, nothing is
+// said. `watcher` is told the file services read before its locales are
+// loaded, as loading one can stall (a FIFO where the C library looks).
+void NoteServicesLocale(const SessionLedger& ledger, const SourceWatcher& watcher,
+                        CaptureNotes* notes);
 
 // The rules of an installed systemd, read off the read-only data of its
 // shared library (an ELF file of this machine's byte order).
 struct ManagerRules {
   // It reads /etc/default/locale where /etc/locale.conf is missing.
   bool readsDefaultLocale;
-  // The LANG services get where no file sets a locale; "" for none ("C").
+  // The LANG services get where no file sets a locale; "" where the data
+  // have none, which a file without the rules does not.
   char defaultLang[64];
 };
 

@@ -160,7 +160,7 @@ TEST(PamStack, RunsAsLibpamRunsIt) {
     ASSERT_TRUE(ReadPamEnvLines(config, "login", kPamSession, &lines, &notes)) << c.what;
     SessionLedger session = {};
     PamEnvRun run;
-    AskPamEnv(lines, {[](void*, const char*) {}, nullptr}, &session, &run, &notes);
+    AskPamEnv(lines, kFailureRefuses, {[](void*, const char*) {}, nullptr}, &session, &run, &notes);
     bool refused = false;
     for (size_t i = 0; i < notes.count; ++i) {
       refused = refused || notes.notes[i].kind == kNoteLoginRefused;
