@@ -1,6 +1,6 @@
 // A login as libpam runs it, for the tests to hold the report's refusals
 // to: the PAM service SERVICE for USER, with a password (pam_authenticate,
-// then pam_setcred) or without one, as login -f, autologin and ssh keys
+// then pam_setcred) or without one, as login -f and autologin do
 // (pam_setcred alone); then pam_open_session. Prints "accepted", or the
 // call that refused the login and why, with status 1. What the modules
 // would tell the system log, but for debug and information lines, goes to
