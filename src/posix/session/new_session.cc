@@ -3,9 +3,6 @@
 
 #include "posix/session/new_session.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "posix/locale_notes.h"
