@@ -30,4 +30,18 @@ inline void CopyText(char* to, const char* text, size_t size) {
   to[length] = '\0';
 }
 
+// DIRECTORY/NAME into `to`, of `size` bytes; false, with `to` as it was,
+// where it does not fit: a path is never cut.
+inline bool JoinPath(char* to, size_t size, const char* directory, const char* name) {
+  size_t directoryLength = 0;
+  size_t nameLength = 0;
+  while (directory[directoryLength] != '\0') ++directoryLength;
+  while (name[nameLength] != '\0') ++nameLength;
+  if (directoryLength + 1 + nameLength >= size) return false;
+  for (size_t i = 0; i < directoryLength; ++i) to[i] = directory[i];
+  to[directoryLength] = '/';
+  for (size_t i = 0; i <= nameLength; ++i) to[directoryLength + 1 + i] = name[i];
+  return true;
+}
+
 #endif  // LOCALE_REPORT_POSIX_TEXT_H_

@@ -17,6 +17,7 @@
 #include "posix/line_reader.h"
 #include "posix/locale_notes.h"
 #include "posix/regular_file.h"
+#include "posix/text.h"
 
 namespace {
 
@@ -213,14 +214,10 @@ int OpenStackFile(const PamConfig& config, const char* name, char (&path)[PATH_M
   }
   int result = ENOENT;
   for (size_t i = 0; i < config.directoryCount; ++i) {
-    const size_t directoryLength = std::strlen(config.directories[i]);
-    if (directoryLength + 1 + nameLength >= sizeof path) {
+    if (!JoinPath(path, sizeof path, config.directories[i], name)) {
       result = ENAMETOOLONG;
       continue;
     }
-    std::memcpy(path, config.directories[i], directoryLength);
-    path[directoryLength] = '/';
-    std::memcpy(path + directoryLength + 1, name, nameLength + 1);
     const int opened = OpenRegularFile(path, fd);
     if (opened != ENOENT) return opened;
   }

@@ -141,15 +141,8 @@ void FindSharedLibrary(char* path, size_t size) {
         directory[0] != '\0' ? scandir(directory, &entries, IsSharedLibrary, nullptr) : -1;
     unsigned long latest = 0;
     for (int i = 0; i < count; ++i) {
-      const char* name = entries[i]->d_name;
-      const size_t directoryLength = std::strlen(directory);
-      const size_t nameLength = std::strlen(name);
-      if (SharedLibraryRelease(name) > latest && directoryLength + 1 + nameLength < size) {
-        latest = SharedLibraryRelease(name);
-        std::memcpy(path, directory, directoryLength);
-        path[directoryLength] = '/';
-        std::memcpy(path + directoryLength + 1, name, nameLength + 1);
-      }
+      const unsigned long release = SharedLibraryRelease(entries[i]->d_name);
+      if (release > latest && JoinPath(path, size, directory, entries[i]->d_name)) latest = release;
       std::free(entries[i]);
     }
     if (count >= 0) std::free(entries);
