@@ -10,7 +10,10 @@ seeds=$2
 seconds=$3
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-"$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -max_len=4096 -artifact_prefix="$scratch/" \
+# libFuzzer stops at the first whole second past -max_total_time, and takes
+# 0 for no limit: one second less, and never 0, runs SECONDS.
+limit=$((seconds > 1 ? seconds - 1 : 1))
+"$fuzzer" -max_total_time="$limit" -print_final_stats=1 -max_len=4096 -artifact_prefix="$scratch/" \
   "$scratch" "$seeds" >"$scratch/log" 2>&1
 status=$?
 grep -E '^(stat::number_of_executed_units|stat::new_units_added|#[0-9]+ +DONE)' "$scratch/log"
